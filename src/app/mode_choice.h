@@ -1,0 +1,11 @@
+#pragma once
+// Which mode a start selects. No Win32 here.
+
+#include <string>
+#include <vector>
+
+enum class Mode { Install, Uninstall, Launch, InvalidSwitch };
+
+// A single switch outranks the mode value; the mode value selects install
+// only when it is exactly "Install" and there is no argument.
+Mode ChooseMode(const std::string& modeValue, const std::vector<std::string>& arguments);

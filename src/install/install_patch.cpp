@@ -1,0 +1,5 @@
+#include "install/install_patch.h"
+
+int InstallPatch() {
+    return 0;
+}

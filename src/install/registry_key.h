@@ -1,0 +1,25 @@
+#pragma once
+// One registry key handle, or none.
+
+#include <windows.h>
+
+#include <string>
+
+class RegistryKey {
+public:
+    RegistryKey() = default;
+    ~RegistryKey() { Close(); }
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+
+    // Opens an existing sub-key with full access; false if one is already held.
+    bool Open(const char* subKey, HKEY root);
+    // True only for a value of type REG_SZ.
+    bool IsStringValue(const char* valueName) const;
+    // The REG_SZ value's text, or empty (also when it needs more than 256 bytes).
+    std::string ReadString(const char* valueName) const;
+    void Close();
+
+private:
+    HKEY key_ = nullptr;
+};

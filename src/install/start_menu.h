@@ -1,0 +1,21 @@
+#pragma once
+// The Start-menu group with its start, read-me and uninstall shortcuts.
+
+#include <string>
+#include <vector>
+
+struct ShortcutNames {
+    std::string start;
+    std::string readMe;
+    std::string uninstall;
+};
+
+// Makes the group folder named after `appName` in the Programs folder and the
+// three shortcuts in it; appends the group folder and the three link paths to
+// the lists once the Programs folder is found. Failures are passed over.
+void CreateStartMenuGroup(const std::string& targetFolder, const std::string& appName, const ShortcutNames& names,
+                          std::vector<std::string>& createdFiles, std::vector<std::string>& createdFolders);
+
+// Saves one shell link; true when the file was saved.
+bool CreateShortcut(const std::string& targetPath, const std::string& linkPath, const std::string& workingDirectory,
+                    const std::string& description, const std::string& arguments, int iconIndex);

@@ -1,0 +1,5 @@
+#include "launch/launch_patch.h"
+
+int LaunchPatch() {
+    return 0;
+}

@@ -1,0 +1,97 @@
+#include "setupfile/installed_setup.h"
+
+#include <cstdio>
+
+#include "setupfile/ini_lines.h"
+#include "setupfile/settings.h"
+#include "setupfile/setup_keys.h"
+
+namespace {
+
+const char kLineEnd[] = "\r\n";
+
+// Writes all bytes; the stream's error flag keeps any failure for the caller.
+void Put(std::FILE* file, const std::string& bytes) {
+    (void)std::fwrite(bytes.data(), 1, bytes.size(), file);
+}
+
+// Closes the file and tells whether every write and the close went through.
+bool CloseAfterWriting(std::FILE* file) {
+    const bool written = std::ferror(file) == 0;
+    const bool closed = std::fclose(file) == 0;
+    return written && closed;
+}
+
+void PutValue(std::FILE* file, const SetupKey& key, const std::string& value) {
+    Put(file, ValueLine(key.name, value));
+}
+
+void PutNumberedSection(std::FILE* file, const char* section, const std::vector<std::string>& entries) {
+    Put(file, SectionLine(section));
+    int number = 1;
+    for (const std::string& entry : entries) {
+        Put(file, NumberedLine(number++, entry));
+    }
+    Put(file, kLineEnd);
+}
+
+}  // namespace
+
+bool WriteInstalledSetup(const std::string& path, const InstalledSetupValues& values) {
+    // Binary mode: CR LF must reach the file unchanged.
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        return false;
+    }
+    Put(file, SectionLine("General"));
+    PutValue(file, keys::kMode, kInstalledMode);
+    PutValue(file, keys::kAppName, values.appName);
+    PutValue(file, keys::kVolume, values.volume);
+    PutValue(file, keys::kExecute, values.execute);
+    PutValue(file, keys::kWaitExecute, values.waitExecute);
+    PutValue(file, keys::kExecuteCD, values.executeCD);
+    PutValue(file, keys::kWaitExecuteCD, values.waitExecuteCD);
+    Put(file, kLineEnd);
+
+    Put(file, SectionLine("Text"));
+    PutValue(file, keys::kErrorHeader, values.errorHeader);
+    PutValue(file, keys::kErrorCD, values.errorCD);
+    PutValue(file, keys::kDialogExit, values.dialogExit);
+    PutValue(file, keys::kDialogUninstall, values.dialogUninstall);
+    PutValue(file, keys::kDialogText, values.dialogUninstallText);
+    PutValue(file, keys::kSuccessHeader, values.successHeader);
+    PutValue(file, keys::kSuccessUninstall, values.successUninstall);
+    Put(file, kLineEnd);
+
+    // Each entry is written as soon as it is read, under its own number.
+    Put(file, SectionLine(kPreloadDLLsSection));
+    for (int number = 1;; ++number) {
+        const std::string key = NumberedKey(number);
+        const std::string entry = ReadSetting(kPreloadDLLsSection, key.c_str(), "");
+        if (entry.empty()) {
+            break;
+        }
+        Put(file, ValueLine(key, entry));
+    }
+    Put(file, kLineEnd);
+
+    // A settings file cut short (a full disk) would be taken for a good one by
+    // run and uninstall mode, so it counts as not created.
+    if (!CloseAfterWriting(file)) {
+        (void)std::remove(path.c_str());
+        return false;
+    }
+    return true;
+}
+
+void AppendInstallRecord(const std::string& path, const std::vector<std::string>& createdFiles,
+                         const std::vector<std::string>& createdFolders) {
+    std::FILE* file = std::fopen(path.c_str(), "ab");
+    if (file == nullptr) {
+        return;
+    }
+    PutNumberedSection(file, kFilesSection, createdFiles);
+    PutNumberedSection(file, kFoldersSection, createdFolders);
+    // Nothing to report: install ends with its success message either way.
+    (void)CloseAfterWriting(file);
+}

@@ -1,0 +1,34 @@
+#pragma once
+// Writing the installed Setup.ini: its run-mode settings first, the install
+// record of created files and folders at the end of the install.
+
+#include <string>
+#include <vector>
+
+// The values that install read from the source file and copies, as stored.
+struct InstalledSetupValues {
+    std::string appName;
+    std::string volume;
+    std::string execute;
+    std::string waitExecute;
+    std::string executeCD;
+    std::string waitExecuteCD;
+    std::string errorHeader;
+    std::string errorCD;
+    std::string dialogExit;
+    std::string dialogUninstall;
+    std::string dialogUninstallText;
+    std::string successHeader;
+    std::string successUninstall;
+};
+
+// Creates (or empties) the file at `path` and writes the sections General,
+// Text and PreloadDLLs; the PreloadDLLs entries are read from the source
+// Setup.ini of the current directory as they are written. False when the
+// file can't be created or a write fails; then no file is left.
+bool WriteInstalledSetup(const std::string& path, const InstalledSetupValues& values);
+
+// Appends the sections Files and Folders, numbering each list from 1. Writes
+// nothing when the file can't be opened.
+void AppendInstallRecord(const std::string& path, const std::vector<std::string>& createdFiles,
+                         const std::vector<std::string>& createdFolders);

@@ -1,0 +1,23 @@
+#pragma once
+// Path helpers on plain ANSI strings. No Win32 here.
+
+#include <string>
+
+// Appends a backslash unless `left` already ends in one (an empty left part
+// gets one), then appends `right`.
+std::string JoinWithBackslash(const std::string& left, const std::string& right);
+
+// Tells whether a byte starts a double-byte character of the ANSI code page.
+using LeadBytePredicate = bool (*)(unsigned char byte);
+
+// The drive designator and directory part of a full path: everything up to
+// and including the last backslash or slash. The trail byte of a double-byte
+// character is never taken for a separator. A path without any separator
+// gives its drive designator ("C:") or the empty string.
+std::string DirectoryPart(const std::string& path, LeadBytePredicate isLeadByte);
+
+// `folder` without one final backslash, if it has one.
+std::string WithoutFinalBackslash(const std::string& folder);
+
+// `folder` with a final backslash, added only if it has none.
+std::string WithFinalBackslash(const std::string& folder);

@@ -1,0 +1,23 @@
+#pragma once
+// Reading Setup.ini of the current directory. Every read opens the file anew,
+// so a change of the current directory takes effect at the next read.
+
+#include <string>
+#include <vector>
+
+#include "setupfile/setup_keys.h"
+
+// Longest value a read returns; longer stored values are cut.
+constexpr unsigned kMaxSettingLength = 8189;
+
+// The stored value, or `defaultValue` when the file, section or key is
+// missing or the value is empty (also after its quotation marks are removed).
+std::string ReadSetting(const char* section, const char* key, const char* defaultValue);
+std::string ReadSetting(const SetupKey& key);
+
+// ReadSetting of section Text with the line-break escape expanded.
+std::string ReadText(const char* key, const char* defaultValue);
+std::string ReadText(const SetupKey& key);
+
+// Values of keys 1, 2, 3, ... of `section`, up to the first empty or missing one.
+std::vector<std::string> ReadNumberedList(const char* section);

@@ -1,0 +1,9 @@
+#pragma once
+// The one way the program shows a message.
+
+#include <string>
+
+// A task-modal box without owner that always shows the program icon; an
+// icon flag in `type` is replaced by it. Returns the button pressed (IDOK,
+// IDYES, IDNO) or 0 when the box can't be shown.
+int ShowMessage(const std::string& text, const std::string& caption, unsigned type);

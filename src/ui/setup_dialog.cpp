@@ -1,0 +1,58 @@
+#include "ui/setup_dialog.h"
+
+#include "app/globals.h"
+#include "ui/message_box.h"
+#include "ui/resource.h"
+
+SetupDialogTexts DialogTexts;
+bool g_confirmCancel = false;
+
+namespace {
+
+void SetControlText(HWND dialog, int controlId, const std::string& text) {
+    // A control missing from the template simply stays as it is.
+    (void)SetWindowTextA(GetDlgItem(dialog, controlId), text.c_str());
+}
+
+BOOL OnInitDialog(HWND dialog) {
+    (void)SetWindowTextA(dialog, DialogTexts.caption.c_str());
+    SetControlText(dialog, IDC_HEADING, DialogTexts.heading);
+    SetControlText(dialog, IDC_BODY, DialogTexts.body);
+    SetControlText(dialog, IDOK, DialogTexts.okLabel);
+    SetControlText(dialog, IDCANCEL, DialogTexts.cancelLabel);
+    (void)SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(g_dialogIcon));
+    return TRUE;  // the platform focuses the first tab stop, the OK button
+}
+
+void OnCommand(HWND dialog, int controlId) {
+    if (controlId == IDOK) {
+        (void)EndDialog(dialog, kDialogConfirmed);
+        return;
+    }
+    if (controlId != IDCANCEL) {
+        return;
+    }
+    // Cancel, Esc, the close box and Alt+F4 all arrive here.
+    if (g_confirmCancel && ShowMessage(DialogTexts.abortQuestion, DialogTexts.abortCaption, MB_YESNO) != IDYES) {
+        return;
+    }
+    (void)EndDialog(dialog, kDialogCancelled);
+}
+
+}  // namespace
+
+INT_PTR CALLBACK SetupDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+        case WM_INITDIALOG:
+            return OnInitDialog(window);
+        case WM_COMMAND:
+            OnCommand(window, LOWORD(wParam));
+            return FALSE;
+        default:
+            return FALSE;
+    }
+}
+
+INT_PTR RunSetupDialog() {
+    return DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_SETUP), nullptr, SetupDialogProc, 0);
+}

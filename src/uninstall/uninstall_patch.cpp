@@ -1,0 +1,5 @@
+#include "uninstall/uninstall_patch.h"
+
+int UninstallPatch() {
+    return 0;
+}

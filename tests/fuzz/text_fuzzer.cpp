@@ -1,0 +1,32 @@
+// libFuzzer target: no input may crash the splitter or the escape expander,
+// and their results must keep the invariants checked below.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "app/command_line.h"
+#include "app/mode_choice.h"
+#include "setupfile/text.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+
+    // The splitter sees a C string: it stops at the first NUL.
+    const std::string line(bytes.c_str());
+    std::size_t total = 0;
+    for (const std::string& argument : SplitCommandLine(line.c_str())) {
+        total += argument.size();
+    }
+    if (total > line.size()) {
+        std::abort();  // arguments can only come from the line's own bytes
+    }
+    (void)ChooseMode(line, SplitCommandLine(line.c_str()));
+
+    const std::string expanded = ExpandLineBreaks(bytes);
+    if (expanded.size() != bytes.size()) {
+        std::abort();  // each escape of two bytes becomes two bytes
+    }
+    (void)CompareNoCase(bytes, "-install");
+    return 0;
+}

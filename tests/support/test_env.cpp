@@ -1,0 +1,170 @@
+#include "test_env.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+namespace testenv {
+
+std::string WindowsPath(const std::string& path) {
+    if (path.empty() || path[0] != '/') {
+        return path;
+    }
+    std::string converted = "Z:" + path;
+    std::replace(converted.begin(), converted.end(), '/', '\\');
+    return converted;
+}
+
+std::string SetupExePath() {
+    const char* value = std::getenv("SETUP_EXE");
+    return value == nullptr ? std::string() : WindowsPath(value);
+}
+
+std::string HelpersDir() {
+    const char* value = std::getenv("TEST_HELPERS_DIR");
+    return value == nullptr ? std::string() : WindowsPath(value);
+}
+
+ScratchFolder::ScratchFolder(const std::string& hint) {
+    char temp[MAX_PATH + 1] = "";
+    DWORD length = GetTempPathA(sizeof(temp), temp);
+    std::string base = (length > 0 && length < sizeof(temp)) ? std::string(temp, length) : std::string("C:\\");
+    static unsigned counter = 0;
+    for (;;) {
+        char name[64];
+        std::snprintf(name, sizeof(name), "%s-%lu-%u", hint.c_str(), GetCurrentProcessId(), ++counter);
+        path_ = base + name;
+        if (CreateDirectoryA(path_.c_str(), nullptr)) {
+            break;
+        }
+    }
+}
+
+ScratchFolder::~ScratchFolder() {
+    RemoveTree(path_);
+}
+
+std::string ScratchFolder::operator/(const std::string& name) const {
+    return path_ + "\\" + name;
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        return false;
+    }
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
+}
+
+bool ReadFileBytes(const std::string& path, std::string& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    bytes.clear();
+    char chunk[65536];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof(chunk), file)) > 0) {
+        bytes.append(chunk, got);
+    }
+    std::fclose(file);
+    return true;
+}
+
+bool PathExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsFolder(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool CopyOneFile(const std::string& from, const std::string& to) {
+    return CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE;
+}
+
+std::vector<std::string> FolderEntries(const std::string& path) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return names;
+    }
+    do {
+        std::string name = found.cFileName;
+        if (name != "." && name != "..") {
+            names.push_back(name);
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void RemoveTree(const std::string& path) {
+    if (!IsFolder(path)) {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+        return;
+    }
+    for (const std::string& name : FolderEntries(path)) {
+        RemoveTree(path + "\\" + name);
+    }
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryA(path.c_str());
+}
+
+void PrepareMedium(const ScratchFolder& medium, const std::string& setupIni) {
+    CopyOneFile(SetupExePath(), medium / "Setup.exe");
+    WriteFileBytes(medium / "Setup.ini", setupIni);
+}
+
+std::string CommandLineFor(const std::string& exe, const std::string& arguments) {
+    std::string line = "\"" + exe + "\"";
+    if (!arguments.empty()) {
+        line += " " + arguments;
+    }
+    return line;
+}
+
+RegistryValueGuard::RegistryValueGuard(HKEY root, const std::string& subKey, const std::string& valueName)
+    : root_(root), subKey_(subKey), valueName_(valueName) {
+    HKEY key;
+    if (RegOpenKeyExA(root_, subKey_.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return;
+    }
+    DWORD size = 0;
+    if (RegQueryValueExA(key, valueName_.c_str(), nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
+        data_.resize(size);
+        existed_ = RegQueryValueExA(key, valueName_.c_str(), nullptr, &type_, data_.data(), &size) == ERROR_SUCCESS;
+    }
+    RegCloseKey(key);
+}
+
+RegistryValueGuard::~RegistryValueGuard() {
+    HKEY key;
+    if (RegCreateKeyExA(root_, subKey_.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        return;
+    }
+    if (existed_) {
+        RegSetValueExA(key, valueName_.c_str(), 0, type_, data_.data(), static_cast<DWORD>(data_.size()));
+    } else {
+        RegDeleteValueA(key, valueName_.c_str());
+    }
+    RegCloseKey(key);
+}
+
+bool RegistryValueGuard::SetString(const std::string& value, DWORD type) {
+    HKEY key;
+    if (RegCreateKeyExA(root_, subKey_.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    LONG status = RegSetValueExA(key, valueName_.c_str(), 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+                                 static_cast<DWORD>(value.size() + 1));
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
+}  // namespace testenv

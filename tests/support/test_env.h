@@ -1,0 +1,75 @@
+#pragma once
+// Files, folders and registry values for tests that run under Wine.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace testenv {
+
+// A Unix path (as CTest passes it) as Wine sees it through drive Z:.
+std::string WindowsPath(const std::string& path);
+
+// The built Setup.exe, from the environment variable SETUP_EXE.
+std::string SetupExePath();
+
+// A directory beside the test program holding helpers built with the tests
+// (from the environment variable TEST_HELPERS_DIR), or empty.
+std::string HelpersDir();
+
+// A fresh, empty folder under the temporary folder, removed with all its
+// contents when the object goes.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const std::string& hint = "t");
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::string& Path() const { return path_; }
+    // Path of `name` inside the folder.
+    std::string operator/(const std::string& name) const;
+
+private:
+    std::string path_;
+};
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
+// The whole file, or false when it can't be read.
+bool ReadFileBytes(const std::string& path, std::string& bytes);
+bool PathExists(const std::string& path);
+bool IsFolder(const std::string& path);
+bool CopyOneFile(const std::string& from, const std::string& to);
+// Removes a folder with everything in it, attributes reset first.
+void RemoveTree(const std::string& path);
+// Names in a folder, without "." and "..", sorted.
+std::vector<std::string> FolderEntries(const std::string& path);
+
+// A medium: a folder holding a copy of Setup.exe and a Setup.ini.
+void PrepareMedium(const ScratchFolder& medium, const std::string& setupIni);
+
+// Command line that starts `exe` quoted, followed by `arguments` (if any).
+std::string CommandLineFor(const std::string& exe, const std::string& arguments);
+
+// Saves a registry value and restores it (or deletes it, if it was missing)
+// when the object goes.
+class RegistryValueGuard {
+public:
+    RegistryValueGuard(HKEY root, const std::string& subKey, const std::string& valueName);
+    ~RegistryValueGuard();
+    RegistryValueGuard(const RegistryValueGuard&) = delete;
+    RegistryValueGuard& operator=(const RegistryValueGuard&) = delete;
+
+    bool SetString(const std::string& value, DWORD type = REG_SZ);
+
+private:
+    HKEY root_;
+    std::string subKey_;
+    std::string valueName_;
+    bool existed_ = false;
+    DWORD type_ = 0;
+    std::vector<BYTE> data_;
+};
+
+}  // namespace testenv
