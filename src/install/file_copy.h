@@ -5,7 +5,14 @@
 
 constexpr unsigned kCopyBufferSize = 65536;
 
+// The one copy buffer, allocated once per install and used for every file.
+struct CopyBuffer {
+    char bytes[kCopyBufferSize];
+};
+
 // Copies `source` to `destination` in chunks of at most kCopyBufferSize bytes
-// through `buffer`. False when either file can't be opened or the copy is not
-// complete (short read, failed write or close); a partial destination is removed.
-bool CopyFileThroughBuffer(const std::string& source, const std::string& destination, char* buffer);
+// through `buffer`, counting down from the size taken once at the start. False
+// when either file can't be opened, the size can't be taken, or the copy is
+// not complete (short read, failed write or close); a destination that was
+// opened is then removed, so no truncated copy is left behind.
+bool CopyFileThroughBuffer(const std::string& source, const std::string& destination, CopyBuffer& buffer);

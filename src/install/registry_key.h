@@ -5,6 +5,10 @@
 
 #include <string>
 
+// Bytes that a string value may take, its terminator included; a longer
+// value reads as empty.
+constexpr DWORD kMaxStringValueBytes = 256;
+
 class RegistryKey {
 public:
     RegistryKey() = default;
@@ -12,11 +16,13 @@ public:
     RegistryKey(const RegistryKey&) = delete;
     RegistryKey& operator=(const RegistryKey&) = delete;
 
-    // Opens an existing sub-key with full access; false if one is already held.
+    // Opens an existing sub-key with full access; false if one is already held
+    // or the open fails. Never creates a key.
     bool Open(const char* subKey, HKEY root);
     // True only for a value of type REG_SZ.
     bool IsStringValue(const char* valueName) const;
-    // The REG_SZ value's text, or empty (also when it needs more than 256 bytes).
+    // The REG_SZ value's text, or empty (also when it needs more than
+    // kMaxStringValueBytes bytes).
     std::string ReadString(const char* valueName) const;
     void Close();
 
