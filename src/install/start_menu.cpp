@@ -1,9 +1,138 @@
 #include "install/start_menu.h"
 
-void CreateStartMenuGroup(const std::string&, const std::string&, const ShortcutNames&, std::vector<std::string>&,
-                          std::vector<std::string>&) {}
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
 
-bool CreateShortcut(const std::string&, const std::string&, const std::string&, const std::string&,
-                    const std::string&, int) {
-    return false;
+#include "setupfile/paths.h"
+
+namespace {
+
+// The shell writes folder paths into MAX_PATH bytes, and a link is saved
+// through a wide path of the same number of characters.
+constexpr int kShellPathSize = MAX_PATH;
+
+// Setup.exe carries the program icon first and the uninstall icon second.
+constexpr int kFirstIcon = 0;
+constexpr int kUninstallIcon = 1;
+
+// What a shortcut is made of, apart from its name in the group.
+struct ShortcutFields {
+    const char* targetName;  // in the target folder
+    const char* description;
+    const char* arguments;
+    int iconIndex;
+};
+
+// In the order the shortcuts are made: start, read-me, uninstall. When names
+// coincide, the one made last is the file that stays.
+constexpr ShortcutFields kShortcuts[] = {
+    {"GamePatch.exe", "Execute the patch", "", kFirstIcon},
+    {"GamePatch.txt", "Instructions", "", kFirstIcon},
+    {"Setup.exe", "Remove the patch", "-uninstall", kUninstallIcon},
+};
+
+// The Programs folder of the Start menu, or false when the shell can't give it.
+bool FindProgramsFolder(std::string& folder) {
+    LPITEMIDLIST idList = nullptr;
+    if (SHGetSpecialFolderLocation(nullptr, CSIDL_PROGRAMS, &idList) != S_OK) {
+        return false;
+    }
+    char path[kShellPathSize] = "";
+    bool found = SHGetPathFromIDListA(idList, path) != FALSE;
+    // The ID list is the shell's memory and goes back to its allocator whether
+    // or not it named a file-system folder.
+    IMalloc* allocator = nullptr;
+    if (SHGetMalloc(&allocator) == S_OK) {
+        allocator->Free(idList);
+        (void)allocator->Release();
+    }
+    if (!found) {
+        return false;
+    }
+    folder = path;
+    return true;
+}
+
+// A fresh group folder: an empty one, even read-only or hidden, is replaced;
+// one that still holds files stays, with normal attributes. Failures show up
+// later, when the shortcuts can't be saved into it.
+void ResetGroupFolder(const std::string& folder) {
+    (void)SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+    (void)RemoveDirectoryA(folder.c_str());
+    (void)CreateDirectoryA(folder.c_str(), nullptr);
+}
+
+// Saves the link through its persist interface. A link path that doesn't fit
+// the wide buffer is not saved, rather than saved under a cut or unterminated name.
+HRESULT SaveLink(IShellLinkA* link, const std::string& linkPath) {
+    IPersistFile* file = nullptr;
+    HRESULT result = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    if (FAILED(result)) {
+        return result;
+    }
+    WCHAR widePath[kShellPathSize];
+    if (MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, linkPath.c_str(), -1, widePath, kShellPathSize) == 0) {
+        result = HRESULT_FROM_WIN32(GetLastError());
+        if (SUCCEEDED(result)) {
+            result = E_FAIL;
+        }
+    } else {
+        result = file->Save(widePath, TRUE);
+    }
+    (void)file->Release();
+    return result;
+}
+
+}  // namespace
+
+void CreateStartMenuGroup(const std::string& targetFolder, const std::string& appName, const ShortcutNames& names,
+                          std::vector<std::string>& createdFiles, std::vector<std::string>& createdFolders) {
+    std::string programsFolder;
+    if (!FindProgramsFolder(programsFolder)) {
+        return;
+    }
+    std::string groupFolder = JoinWithBackslash(programsFolder, appName);
+    ResetGroupFolder(groupFolder);
+    createdFolders.push_back(groupFolder);
+
+    const std::string* nameValues[] = {&names.start, &names.readMe, &names.uninstall};
+    static_assert(sizeof(nameValues) / sizeof(nameValues[0]) == sizeof(kShortcuts) / sizeof(kShortcuts[0]),
+                  "one name per shortcut");
+    for (size_t i = 0; i < sizeof(kShortcuts) / sizeof(kShortcuts[0]); ++i) {
+        const ShortcutFields& shortcut = kShortcuts[i];
+        std::string targetPath = JoinWithBackslash(targetFolder, shortcut.targetName);
+        // Always a backslash here, even after an AppName that ends in one.
+        std::string linkPath = groupFolder + "\\" + *nameValues[i] + ".lnk";
+        // A shortcut that can't be saved is still recorded, so that uninstall
+        // removes whatever may have been left under that name.
+        (void)CreateShortcut(targetPath, linkPath, targetFolder, shortcut.description, shortcut.arguments,
+                             shortcut.iconIndex);
+        createdFiles.push_back(linkPath);
+    }
+}
+
+bool CreateShortcut(const std::string& targetPath, const std::string& linkPath, const std::string& workingDirectory,
+                    const std::string& description, const std::string& arguments, int iconIndex) {
+    // COM lives only for this one shortcut. A thread already in another
+    // apartment keeps it: only our own successful initialisation is undone.
+    bool comInitialised = SUCCEEDED(CoInitialize(nullptr));
+
+    IShellLinkA* link = nullptr;
+    HRESULT result =
+        CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, reinterpret_cast<void**>(&link));
+    if (SUCCEEDED(result)) {
+        (void)link->SetPath(targetPath.c_str());
+        (void)link->SetDescription(description.c_str());
+        (void)link->SetIconLocation(targetPath.c_str(), iconIndex);
+        (void)link->SetWorkingDirectory(workingDirectory.c_str());
+        (void)link->SetArguments(arguments.c_str());
+        result = SaveLink(link, linkPath);
+        (void)link->Release();
+    }
+
+    if (comInitialised) {
+        CoUninitialize();
+    }
+    return SUCCEEDED(result);
 }
