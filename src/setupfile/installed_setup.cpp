@@ -16,10 +16,13 @@ void Put(std::FILE* file, const std::string& bytes) {
 }
 
 // Closes the file and tells whether every write and the close went through.
+// The buffer is flushed first on its own: some C runtimes (Wine's msvcrt)
+// let fclose return 0 although the flush inside it failed on a full disk.
 bool CloseAfterWriting(std::FILE* file) {
+    const bool flushed = std::fflush(file) == 0;
     const bool written = std::ferror(file) == 0;
     const bool closed = std::fclose(file) == 0;
-    return written && closed;
+    return flushed && written && closed;
 }
 
 void PutValue(std::FILE* file, const SetupKey& key, const std::string& value) {
