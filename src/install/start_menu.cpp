@@ -4,6 +4,8 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <iterator>
+
 #include "setupfile/paths.h"
 
 namespace {
@@ -97,9 +99,8 @@ void CreateStartMenuGroup(const std::string& targetFolder, const std::string& ap
     createdFolders.push_back(groupFolder);
 
     const std::string* nameValues[] = {&names.start, &names.readMe, &names.uninstall};
-    static_assert(sizeof(nameValues) / sizeof(nameValues[0]) == sizeof(kShortcuts) / sizeof(kShortcuts[0]),
-                  "one name per shortcut");
-    for (size_t i = 0; i < sizeof(kShortcuts) / sizeof(kShortcuts[0]); ++i) {
+    static_assert(std::size(nameValues) == std::size(kShortcuts), "one name per shortcut");
+    for (size_t i = 0; i < std::size(kShortcuts); ++i) {
         const ShortcutFields& shortcut = kShortcuts[i];
         std::string targetPath = JoinWithBackslash(targetFolder, shortcut.targetName);
         // Always a backslash here, even after an AppName that ends in one.

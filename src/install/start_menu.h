@@ -16,6 +16,7 @@ struct ShortcutNames {
 void CreateStartMenuGroup(const std::string& targetFolder, const std::string& appName, const ShortcutNames& names,
                           std::vector<std::string>& createdFiles, std::vector<std::string>& createdFolders);
 
-// Saves one shell link; true when the file was saved.
+// Saves one shell link; true when the file was saved. A link path that doesn't
+// fit the shell's wide path of MAX_PATH characters is not saved.
 bool CreateShortcut(const std::string& targetPath, const std::string& linkPath, const std::string& workingDirectory,
                     const std::string& description, const std::string& arguments, int iconIndex);

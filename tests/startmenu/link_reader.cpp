@@ -4,6 +4,8 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <gtest/gtest.h>
+
 namespace links {
 
 namespace {
@@ -54,6 +56,22 @@ bool ReadLink(const std::string& linkPath, LinkFields& fields) {
         CoUninitialize();
     }
     return read;
+}
+
+const ExpectedLink kStart = {"GamePatch.exe", "Execute the patch", "", 0};
+const ExpectedLink kReadMe = {"GamePatch.txt", "Instructions", "", 0};
+const ExpectedLink kUninstall = {"Setup.exe", "Remove the patch", "-uninstall", 1};
+
+void ExpectLink(const std::string& linkPath, const std::string& targetFolder, const ExpectedLink& expected) {
+    LinkFields fields;
+    ASSERT_TRUE(ReadLink(linkPath, fields)) << linkPath;
+    std::string targetPath = targetFolder + "\\" + expected.targetName;
+    EXPECT_EQ(fields.target, targetPath) << linkPath;
+    EXPECT_EQ(fields.arguments, expected.arguments) << linkPath;
+    EXPECT_EQ(fields.workingDirectory, targetFolder) << linkPath;
+    EXPECT_EQ(fields.description, expected.description) << linkPath;
+    EXPECT_EQ(fields.iconFile, targetPath) << linkPath;
+    EXPECT_EQ(fields.iconIndex, expected.iconIndex) << linkPath;
 }
 
 std::string ProgramsFolder() {

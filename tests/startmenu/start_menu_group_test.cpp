@@ -12,36 +12,13 @@
 
 namespace {
 
-using links::LinkFields;
+using links::ExpectLink;
+using links::kReadMe;
+using links::kStart;
+using links::kUninstall;
 using testenv::RegistryValueGuard;
 using testenv::ScratchFolder;
 
-const char kShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-const char kProgramsValue[] = "Programs";
-
-struct ExpectedLink {
-    const char* targetName;
-    const char* description;
-    const char* arguments;
-    int iconIndex;
-};
-
-const ExpectedLink kStart = {"GamePatch.exe", "Execute the patch", "", 0};
-const ExpectedLink kReadMe = {"GamePatch.txt", "Instructions", "", 0};
-const ExpectedLink kUninstall = {"Setup.exe", "Remove the patch", "-uninstall", 1};
-
-// Every field that the install sets, compared in one go so a failure shows them all.
-void ExpectLink(const std::string& linkPath, const std::string& targetFolder, const ExpectedLink& expected) {
-    LinkFields fields;
-    ASSERT_TRUE(links::ReadLink(linkPath, fields)) << linkPath;
-    std::string targetPath = targetFolder + "\\" + expected.targetName;
-    EXPECT_EQ(fields.target, targetPath) << linkPath;
-    EXPECT_EQ(fields.arguments, expected.arguments) << linkPath;
-    EXPECT_EQ(fields.workingDirectory, targetFolder) << linkPath;
-    EXPECT_EQ(fields.description, expected.description) << linkPath;
-    EXPECT_EQ(fields.iconFile, targetPath) << linkPath;
-    EXPECT_EQ(fields.iconIndex, expected.iconIndex) << linkPath;
-}
 
 DWORD AttributesOf(const std::string& path) {
     return GetFileAttributesA(path.c_str());
@@ -205,7 +182,7 @@ class MovedProgramsFolderTest : public StartMenuGroupTest {
 protected:
     bool MovePrograms(const std::string& folder) { return programs_.SetString(folder, REG_EXPAND_SZ); }
 
-    RegistryValueGuard programs_{HKEY_CURRENT_USER, kShellFoldersKey, kProgramsValue};
+    RegistryValueGuard programs_{HKEY_CURRENT_USER, links::kShellFoldersKey, links::kProgramsValue};
 };
 
 TEST_F(MovedProgramsFolderTest, ProgramsFolderThatCantBeFoundAddsNothing) {
