@@ -1,0 +1,234 @@
+# The pieces of tools/demo: a private X display, a throw-away Wine prefix with
+# a simulated CD-ROM drive, the sample medium, the road itself and the check of
+# its transcript against README.md. Needs tools/lib/wine-prefix.sh.
+
+# The drive that holds the medium; its letter shows in the transcript.
+DEMO_DRIVE=e:
+# Where an uninstall parks the running Setup.exe (in the temporary folder).
+DEMO_PARKED_NAME='_$_Morvelan_Remove_Me_$_'
+# Pictures as the driver names them, and the names they are saved under.
+DEMO_PICTURES=(install-dialog:install-dialog install-box-1:install-success run-box-1:run-gamepatch
+               run-box-2:run-game uninstall-dialog:uninstall-dialog uninstall-box-1:uninstall-success)
+
+demo_xvfb_pid=""
+demo_prefix=""
+
+# demo_locate_built_files WIN32_DIR: the files of the medium and the driver.
+demo_locate_built_files() {
+    local dir=$1
+    demo_setup_exe=$dir/src/Setup.exe
+    demo_gamepatch_exe=$dir/examples/GamePatch.exe
+    demo_rally_exe=$dir/examples/Rally.exe
+    demo_rallyfix_dll=$dir/examples/RallyFix.dll
+    demo_driver_exe=$dir/tests/demo/demo_driver.exe
+    local file
+    for file in "$demo_setup_exe" "$demo_gamepatch_exe" "$demo_rally_exe" "$demo_rallyfix_dll" "$demo_driver_exe"; do
+        if [ ! -f "$file" ]; then
+            echo "tools/demo: $file has not been built" >&2
+            return 1
+        fi
+    done
+}
+
+# demo_start_xvfb WORK: a display of our own; Xvfb picks a free number.
+demo_start_xvfb() {
+    local number_file=$1/xvfb-display
+    rm -f "$number_file"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >"$1/xvfb.log" 2>&1 &
+    demo_xvfb_pid=$!
+    local tries
+    for tries in $(seq 100); do
+        if [ -s "$number_file" ]; then
+            export DISPLAY=":$(head -1 "$number_file")"
+            return 0
+        fi
+        sleep 0.1
+    done
+    echo "tools/demo: Xvfb did not start (see $1/xvfb.log)" >&2
+    return 1
+}
+
+# demo_stop: ends what tools/demo started: its wineserver, its display, and
+# the prefix itself, which no later run reuses.
+demo_stop() {
+    if [ -n "$demo_prefix" ]; then
+        wine_server_stop
+        rm -rf "$demo_prefix"
+    fi
+    if [ -n "$demo_xvfb_pid" ]; then
+        kill "$demo_xvfb_pid" 2>/dev/null || true
+        wait "$demo_xvfb_pid" 2>/dev/null || true
+    fi
+}
+
+# demo_make_prefix DIR INTERACTIVE: a fresh 32-bit prefix that draws real
+# windows (the X11 driver), so that they can be pictured or clicked.
+demo_make_prefix() {
+    wine_prefix_env "$1"
+    # No add-on installers: their questions would wait for ever on Xvfb.
+    export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
+    wine_server_stop
+    rm -rf "$WINEPREFIX"
+    demo_prefix=$WINEPREFIX
+    echo "== Fresh Wine prefix in $WINEPREFIX"
+    wineboot -i </dev/null >/dev/null 2>&1
+    # Debian's Wine doesn't find its own TrueType fonts (Marlett draws the
+    # caption buttons); from the prefix's font folder it loads them.
+    local font
+    for font in marlett.ttf tahoma.ttf tahomabd.ttf; do
+        if [ -f "/usr/share/wine/fonts/$font" ]; then
+            cp "/usr/share/wine/fonts/$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+        fi
+    done
+    # A crashing program must not leave a dialog behind that nobody answers.
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
+    if [ "$2" -eq 0 ]; then
+        # Without a window manager each dialog close would wait for one.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+    fi
+}
+
+# demo_ini_value FILE SECTION KEY: a value as the tool reads it (names match
+# ignoring case, one pair of enclosing quotation marks removed).
+demo_ini_value() {
+    awk -v section="$2" -v key="$3" '
+        { sub(/\r$/, "") }
+        /^[ \t]*\[/ { inside = (tolower($0) ~ "^[ \t]*\\[" tolower(section) "\\]") ; next }
+        inside {
+            split_at = index($0, "=")
+            if (split_at == 0) next
+            name = substr($0, 1, split_at - 1); gsub(/^[ \t]+|[ \t]+$/, "", name)
+            if (tolower(name) != tolower(key)) next
+            value = substr($0, split_at + 1); gsub(/^[ \t]+|[ \t]+$/, "", value)
+            if (length(value) >= 2 && substr(value, 1, 1) == substr(value, length(value)) && substr(value, 1, 1) ~ /["\047]/)
+                value = substr(value, 2, length(value) - 2)
+            print value; exit
+        }' "$1"
+}
+
+# demo_assemble_medium SAMPLE DIR: the sample's files and the built programs.
+demo_assemble_medium() {
+    local sample=$1 medium=$2
+    rm -rf "$medium"
+    mkdir -p "$medium/Game"
+    cp "$sample"/* "$medium/"
+    cp "$demo_setup_exe" "$demo_gamepatch_exe" "$demo_rallyfix_dll" "$medium/"
+    cp "$demo_rally_exe" "$medium/Game/"
+    # Wine reads a drive's volume label from this file.
+    demo_ini_value "$medium/Setup.ini" General Volume >"$medium/.windows-label"
+}
+
+# demo_insert_disc MEDIUM: the medium becomes the disc in drive E:.
+demo_insert_disc() {
+    ln -sfn "$1" "$WINEPREFIX/dosdevices/$DEMO_DRIVE"
+    wine reg add 'HKLM\Software\Wine\Drives' /v "$DEMO_DRIVE" /d cdrom /f </dev/null >/dev/null 2>&1
+    # New drives and labels are seen only by a new wineserver.
+    wine_server_stop
+    wine_server_start
+}
+
+# demo_windows_path PATH: a Unix path as Wine sees it through drive Z:.
+demo_windows_path() {
+    printf 'Z:%s\n' "$1" | tr / '\\'
+}
+
+demo_driver() {
+    wine "$demo_driver_exe" "$@" </dev/null
+}
+
+# demo_where NAME: a folder of the prefix, as the driver reports it.
+demo_where() {
+    demo_driver where | sed -n "s/^$1: //p"
+}
+
+# demo_print_installed_setup WINDOWS_PATH: the file with its line ends told.
+demo_print_installed_setup() {
+    local file
+    file=$(wine winepath -u "$1" </dev/null 2>/dev/null)
+    if [ ! -f "$file" ]; then
+        echo "$1: not there"
+        return 0
+    fi
+    local lines crlf
+    lines=$(wc -l <"$file")
+    crlf=$(grep -c $'\r$' "$file" || true)
+    echo "$1 ($lines lines, $crlf of them end in CR LF):"
+    sed -e 's/\r$//' -e 's/^/  | /' -e 's/ $//' "$file"
+}
+
+# demo_road WORK [DRIVER OPTIONS]: install, run mode and uninstall, each with
+# what the tool showed and what it left on disk.
+demo_road() {
+    local work=$1
+    shift
+    local ini=$work/medium/Setup.ini
+    local app_name target_name shortcut_name volume program_files programs temp
+    app_name=$(demo_ini_value "$ini" General AppName)
+    target_name=$(demo_ini_value "$ini" General TargetFolder)
+    shortcut_name=$(demo_ini_value "$ini" Text ShortcutUninstall)
+    volume=$(demo_ini_value "$ini" General Volume)
+    program_files=$(demo_where "Program Files")
+    programs=$(demo_where Programs)
+    temp=$(demo_where Temp)
+    local target="$program_files\\$target_name"
+    local group="$programs\\$app_name"
+    local drive_root="${DEMO_DRIVE^^}\\"
+
+    echo "== The medium: the disc in drive ${DEMO_DRIVE^^} (a CD-ROM drive, label $volume)"
+    demo_driver disk "$drive_root" | grep -v '^  \.windows-label'
+    echo
+    echo "== Install: Setup.exe started from the disc"
+    demo_driver install "$drive_root" "$@" || true
+    echo
+    echo "== On disk after the install"
+    demo_driver disk "$target" "$group"
+    demo_print_installed_setup "$target\\Setup.ini"
+    echo
+    echo "== Run mode: the installed Setup.exe started in its folder, the disc in the drive"
+    demo_driver run "$target" "$@" || true
+    echo
+    echo "== Uninstall: the shortcut \"$shortcut_name\" opened through the shell"
+    demo_driver uninstall "$group\\$shortcut_name.lnk" "$@" || true
+    echo
+    echo "== On disk after the uninstall"
+    demo_driver disk "$target" "$group" "$temp$DEMO_PARKED_NAME"
+}
+
+# demo_save_pictures DIR: the driver's BMP pictures as PNG files.
+demo_save_pictures() {
+    local dir=$1 entry from to missing=0
+    echo
+    echo "== Pictures"
+    for entry in "${DEMO_PICTURES[@]}"; do
+        from=${entry%%:*}
+        to=${entry#*:}
+        if [ -f "$dir/$from.bmp" ]; then
+            convert "$dir/$from.bmp" "$dir/$to.png"
+            rm -f "$dir/$from.bmp"
+            echo "$dir/$to.png"
+        else
+            echo "missing: $to (no picture $from.bmp was taken)"
+            missing=1
+        fi
+    done
+    return $missing
+}
+
+# demo_compare_with_readme TRANSCRIPT README: the road as README.md tells it,
+# without the lines that depend on the machine (pictures, the user's name).
+demo_compare_with_readme() {
+    local transcript=$1 readme=$2
+    local expected actual
+    expected=$(sed -n '/<!-- demo-road:begin -->/,/<!-- demo-road:end -->/p' "$readme" | sed -e '1,2d' -e '$d' | sed '$d')
+    grep -v '^  picture: ' "$transcript" | sed -E 's/\\users\\[^\\]+\\/\\users\\<user>\\/g' >"$transcript.readme"
+    actual=$(cat "$transcript.readme")
+    echo
+    if [ "$expected" == "$actual" ]; then
+        echo "== The road went as README.md tells it."
+        return 0
+    fi
+    echo "== The road differs from README.md (- README, + this run):"
+    diff -u <(printf '%s\n' "$expected") <(printf '%s\n' "$actual") | tail -n +3 || true
+    echo "(This run's road, as README.md would tell it: $transcript.readme)"
+    return 1
+}
