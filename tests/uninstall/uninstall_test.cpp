@@ -1,0 +1,357 @@
+// Uninstall mode against an installed folder built by hand: a target folder
+// with a copy of Setup.exe, an installed Setup.ini whose record the test
+// writes, and the recorded files.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "test_env.h"
+#include "uninstall_run.h"
+#include "window_driver.h"
+
+namespace uninstalltest {
+namespace {
+
+using testenv::FolderEntries;
+using testenv::IsFolder;
+using testenv::PathExists;
+using testenv::ScratchFolder;
+using testenv::WriteFileBytes;
+
+const char kStandardGeneral[] =
+    "[General]\r\n"
+    "Mode=\"Run\"\r\n"
+    "AppName=\"Demo & Co\"\r\n"
+    "\r\n";
+const char kStandardText[] =
+    "[Text]\r\n"
+    "ErrorHeader=\"Problem\"\r\n"
+    "DialogExit=\"Leave\"\r\n"
+    "DialogUninstall=\"&Remove\"\r\n"
+    "DialogText=\"First line\\nSecond line\"\r\n"
+    "SuccessHeader=\"Done\\nfor now\"\r\n"
+    "SuccessUninstall=\"All gone\\nThank you\"\r\n"
+    "\r\n";
+
+const char kStandardSuccessCaption[] = "Done\\nfor now";
+const char kStandardSuccessText[] = "All gone\r\nThank you";
+
+// A file a test keeps an eye on: its bytes before the run.
+const char kContents[] = "contents";
+
+class UninstallTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(testenv::SetupExePath().empty()) << "SETUP_EXE is not set";
+        ASSERT_TRUE(testenv::CopyOneFile(testenv::SetupExePath(), Exe()));
+        ASSERT_TRUE(testenv::ReadFileBytes(Exe(), exeBytes_));
+    }
+
+    std::string Exe() const { return target_ / "Setup.exe"; }
+    std::string Ini() const { return target_ / "Setup.ini"; }
+
+    // An installed Setup.ini with the standard texts and the given record.
+    void WriteStandardIni(const std::string& record) {
+        ASSERT_TRUE(WriteFileBytes(Ini(), std::string(kStandardGeneral) + kStandardText + record));
+    }
+
+    void AddFile(const std::string& path) { ASSERT_TRUE(WriteFileBytes(path, kContents)); }
+    void AddFolder(const std::string& path) { ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr)); }
+
+    // Starts the target folder's Setup.exe with "-uninstall" and waits for its dialog.
+    HWND StartAndWaitForDialog(const std::string& workingDirectory) {
+        EXPECT_TRUE(StartUninstall(process_, Exe(), workingDirectory));
+        HWND dialog = driver::WaitForSetupDialog(process_.Id());
+        EXPECT_NE(dialog, nullptr) << "no setup dialog";
+        return dialog;
+    }
+
+    // Starts, confirms and expects the standard success box and status 0.
+    void RunConfirmedWithStandardTexts() {
+        HWND dialog = StartAndWaitForDialog(elsewhere_.Path());
+        ASSERT_NE(dialog, nullptr);
+        ConfirmedRun run = ConfirmAndFinish(process_, dialog);
+        ASSERT_TRUE(run.boxShown);
+        EXPECT_EQ(run.box.caption, kStandardSuccessCaption);
+        EXPECT_EQ(run.box.text, kStandardSuccessText);
+        ASSERT_TRUE(run.exited);
+        EXPECT_EQ(run.exitCode, 0u);
+    }
+
+    void ExpectParkedHere() {
+        EXPECT_FALSE(PathExists(Exe())) << "the executable was not moved away";
+        EXPECT_EQ(FileBytes(ParkingPath()), exeBytes_) << "the parked file is not the executable";
+        const DWORD attributes = AttributesOf(ParkingPath());
+        ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY), DWORD{FILE_ATTRIBUTE_HIDDEN});
+    }
+
+    ParkingSpotCleaner parking_;
+    ScratchFolder target_{"target"};
+    ScratchFolder group_{"group"};
+    ScratchFolder elsewhere_{"cwd"};
+    std::string exeBytes_;
+    driver::ChildProcess process_;  // last, so a hung child ends before its folders go
+};
+
+TEST_F(UninstallTest, ConfirmedRemovesTheRecordAndParksItselfWhateverTheWorkingDirectory) {
+    AddFile(target_ / "data.bin");
+    AddFile(group_ / "Start.lnk");
+    WriteStandardIni(RecordSection("Files", {Ini(), Exe(), target_ / "data.bin", group_ / "Start.lnk"}) +
+                     RecordSection("Folders", {target_.Path(), group_.Path()}));
+    // The working directory holds a Setup.ini of its own, recording a file of its own.
+    AddFile(elsewhere_ / "decoy.txt");
+    ASSERT_TRUE(WriteFileBytes(elsewhere_ / "Setup.ini",
+                               "[General]\r\nAppName=\"Decoy\"\r\n" + RecordSection("Files", {elsewhere_ / "decoy.txt"}) +
+                                   RecordSection("Folders", {elsewhere_.Path()})));
+
+    HWND dialog = StartAndWaitForDialog(elsewhere_.Path());
+    ASSERT_NE(dialog, nullptr);
+    const DialogContents shown = ReadSetupDialog(dialog);
+    EXPECT_EQ(shown.caption, "Demo & Co");
+    EXPECT_EQ(shown.heading, "Demo & Co");
+    EXPECT_EQ(shown.body, "First line\r\nSecond line");
+    EXPECT_EQ(shown.okLabel, "&Remove");
+    EXPECT_EQ(shown.cancelLabel, "Leave");
+
+    ConfirmedRun run = ConfirmAndFinish(process_, dialog);
+    ASSERT_TRUE(run.boxShown);
+    EXPECT_EQ(run.box.caption, kStandardSuccessCaption) << "the caption is not expanded";
+    EXPECT_EQ(run.box.text, kStandardSuccessText);
+    EXPECT_TRUE(run.box.hasOk);
+    ASSERT_TRUE(run.exited) << "a second box or a hang";
+    EXPECT_EQ(run.exitCode, 0u);
+
+    EXPECT_FALSE(PathExists(target_.Path())) << "target folder stayed";
+    EXPECT_FALSE(PathExists(group_.Path())) << "group folder stayed";
+    EXPECT_TRUE(PathExists(elsewhere_ / "decoy.txt")) << "the working directory's Setup.ini was used";
+    ExpectParkedHere();
+}
+
+enum class CancelWay { Button, EscapeKey, CloseBox };
+
+struct CancelCase {
+    const char* name;
+    CancelWay way;
+};
+
+class UninstallCancelTest : public UninstallTest, public ::testing::WithParamInterface<CancelCase> {};
+
+TEST_P(UninstallCancelTest, EndsAtOnceAndTouchesNothing) {
+    AddFile(target_ / "data.bin");
+    AddFile(group_ / "Start.lnk");
+    WriteStandardIni(RecordSection("Files", {Ini(), Exe(), target_ / "data.bin", group_ / "Start.lnk"}) +
+                     RecordSection("Folders", {target_.Path(), group_.Path()}));
+    // An earlier uninstall's parked copy must survive too.
+    ASSERT_TRUE(WriteFileBytes(ParkingPath(), "earlier"));
+    ASSERT_TRUE(SetFileAttributesA(ParkingPath().c_str(), FILE_ATTRIBUTE_HIDDEN));
+    const std::string iniBefore = FileBytes(Ini());
+    const std::vector<std::string> targetBefore = FolderEntries(target_.Path());
+    const std::vector<std::string> groupBefore = FolderEntries(group_.Path());
+    const std::string tempFolder = ParkingPath().substr(0, ParkingPath().rfind('\\'));
+    const std::vector<std::string> tempBefore = FolderEntries(tempFolder);
+
+    HWND dialog = StartAndWaitForDialog(target_.Path());
+    ASSERT_NE(dialog, nullptr);
+    switch (GetParam().way) {
+        case CancelWay::Button:
+            ASSERT_TRUE(driver::PressButton(dialog, IDCANCEL));
+            break;
+        case CancelWay::EscapeKey:
+            ASSERT_TRUE(driver::PressKey(dialog, VK_ESCAPE));
+            break;
+        case CancelWay::CloseBox:
+            ASSERT_TRUE(driver::PressCloseBox(dialog));
+            break;
+    }
+    // Any box (a question or a message) would keep the process from ending.
+    DWORD status = 0xDEAD;
+    ASSERT_TRUE(process_.WaitForExit(status)) << "the process did not end at once";
+    EXPECT_EQ(status, 0u);
+
+    EXPECT_EQ(FolderEntries(target_.Path()), targetBefore);
+    EXPECT_EQ(FolderEntries(group_.Path()), groupBefore);
+    EXPECT_EQ(FileBytes(Exe()), exeBytes_);
+    EXPECT_EQ(FileBytes(Ini()), iniBefore);
+    EXPECT_EQ(FileBytes(target_ / "data.bin"), kContents);
+    EXPECT_EQ(FolderEntries(tempFolder), tempBefore);
+    EXPECT_EQ(FileBytes(ParkingPath()), "earlier");
+    EXPECT_EQ(AttributesOf(ParkingPath()) & FILE_ATTRIBUTE_HIDDEN, DWORD{FILE_ATTRIBUTE_HIDDEN});
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, UninstallCancelTest,
+                         ::testing::Values(CancelCase{"CancelButton", CancelWay::Button},
+                                           CancelCase{"EscapeKey", CancelWay::EscapeKey},
+                                           CancelCase{"CloseBox", CancelWay::CloseBox}),
+                         [](const ::testing::TestParamInfo<CancelCase>& info) { return info.param.name; });
+
+TEST_F(UninstallTest, RecordWithAGapEndsAtTheGap) {
+    for (const char* name : {"one.txt", "two.txt", "four.txt"}) {
+        AddFile(target_ / name);
+    }
+    for (const char* name : {"f1", "f2", "f4"}) {
+        AddFolder(group_ / name);
+    }
+    WriteStandardIni(NumberedSection("Files", {{1, target_ / "one.txt"}, {2, target_ / "two.txt"},
+                                               {4, target_ / "four.txt"}}) +
+                     NumberedSection("Folders", {{1, group_ / "f1"}, {2, group_ / "f2"}, {4, group_ / "f4"}}));
+
+    RunConfirmedWithStandardTexts();
+
+    EXPECT_FALSE(PathExists(target_ / "one.txt"));
+    EXPECT_FALSE(PathExists(target_ / "two.txt"));
+    EXPECT_TRUE(PathExists(target_ / "four.txt"));
+    EXPECT_FALSE(PathExists(group_ / "f1"));
+    EXPECT_FALSE(PathExists(group_ / "f2"));
+    EXPECT_TRUE(IsFolder(group_ / "f4"));
+}
+
+TEST_F(UninstallTest, MarkedFilesAndFoldersAreRemovedAllTheSame) {
+    // Wine keeps no read-only mark on folders, so only a hidden one is tried.
+    struct Marked {
+        const char* name;
+        DWORD attributes;
+        bool folder;
+    };
+    const Marked marked[] = {
+        {"read-only.txt", FILE_ATTRIBUTE_READONLY, false},
+        {"hidden.txt", FILE_ATTRIBUTE_HIDDEN, false},
+        {"system.txt", FILE_ATTRIBUTE_SYSTEM, false},
+        {"all-three.txt", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, false},
+        {"hidden-folder", FILE_ATTRIBUTE_HIDDEN, true},
+    };
+    std::vector<std::string> files = {Ini(), Exe()};
+    std::vector<std::string> folders;
+    for (const Marked& entry : marked) {
+        const std::string path = group_ / entry.name;
+        if (entry.folder) {
+            AddFolder(path);
+            folders.push_back(path);
+        } else {
+            AddFile(path);
+            files.push_back(path);
+        }
+        ASSERT_TRUE(SetFileAttributesA(path.c_str(), entry.attributes));
+        ASSERT_EQ(AttributesOf(path) & entry.attributes, entry.attributes) << entry.name;
+    }
+    folders.push_back(target_.Path());
+    folders.push_back(group_.Path());
+    WriteStandardIni(RecordSection("Files", files) + RecordSection("Folders", folders));
+
+    RunConfirmedWithStandardTexts();
+
+    for (const Marked& entry : marked) {
+        EXPECT_FALSE(PathExists(group_ / entry.name)) << entry.name;
+    }
+    EXPECT_FALSE(PathExists(group_.Path()));
+    EXPECT_FALSE(PathExists(target_.Path()));
+}
+
+TEST_F(UninstallTest, FolderHoldingAFileOfTheUserStaysSilently) {
+    AddFile(target_ / "data.bin");
+    AddFile(target_ / "saved-by-the-user.dat");
+    AddFile(group_ / "Start.lnk");
+    WriteStandardIni(RecordSection("Files", {Ini(), Exe(), target_ / "data.bin", group_ / "Start.lnk"}) +
+                     RecordSection("Folders", {target_.Path(), group_.Path()}));
+
+    RunConfirmedWithStandardTexts();
+
+    EXPECT_EQ(FolderEntries(target_.Path()), std::vector<std::string>{"saved-by-the-user.dat"});
+    EXPECT_EQ(FileBytes(target_ / "saved-by-the-user.dat"), kContents);
+    EXPECT_FALSE(PathExists(group_.Path()));
+}
+
+TEST_F(UninstallTest, CopyParkedByAnEarlierUninstallIsReplaced) {
+    ASSERT_TRUE(WriteFileBytes(ParkingPath(), "parked by an earlier uninstall"));
+    ASSERT_TRUE(SetFileAttributesA(ParkingPath().c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
+    WriteStandardIni(RecordSection("Files", {Ini(), Exe()}) + RecordSection("Folders", {target_.Path()}));
+
+    RunConfirmedWithStandardTexts();
+
+    ExpectParkedHere();
+    EXPECT_FALSE(PathExists(target_.Path()));
+}
+
+TEST_F(UninstallTest, MissingSetupIniShowsTheBuiltInTextsAndStillParks) {
+    HWND dialog = StartAndWaitForDialog(elsewhere_.Path());
+    ASSERT_NE(dialog, nullptr);
+    const DialogContents shown = ReadSetupDialog(dialog);
+    EXPECT_EQ(shown.caption, "Patch");
+    EXPECT_EQ(shown.heading, "Patch");
+    EXPECT_EQ(shown.body, "");
+    EXPECT_EQ(shown.okLabel, "&Uninstall");
+    EXPECT_EQ(shown.cancelLabel, "Exit");
+
+    ConfirmedRun run = ConfirmAndFinish(process_, dialog);
+    ASSERT_TRUE(run.boxShown);
+    EXPECT_EQ(run.box.caption, "Success");
+    EXPECT_EQ(run.box.text, "Patch removed");
+    ASSERT_TRUE(run.exited);
+    EXPECT_EQ(run.exitCode, 0u);
+
+    ExpectParkedHere();
+    // Nothing was recorded, so the folder stays (now empty).
+    EXPECT_TRUE(IsFolder(target_.Path()));
+    EXPECT_TRUE(FolderEntries(target_.Path()).empty());
+}
+
+TEST_F(UninstallTest, RelativeRecordEntriesMeanTheOwnFolder) {
+    // A name unlikely to clash with anything else in the shared temporary folder.
+    const std::string relative = "relative-entry-" + std::to_string(GetCurrentProcessId());
+    AddFolder(target_ / relative);
+    AddFile(target_ / relative + "\\data.txt");
+    // The same empty folder in the temporary folder, where the parked
+    // executable lies, must not be mistaken for it.
+    const std::string tempTwin = ParkingPath().substr(0, ParkingPath().rfind('\\') + 1) + relative;
+    AddFolder(tempTwin);
+    WriteStandardIni(RecordSection("Files", {"Setup.ini", "Setup.exe", relative + "\\data.txt"}) +
+                     RecordSection("Folders", {relative, target_.Path()}));
+
+    RunConfirmedWithStandardTexts();
+    const bool twinKept = IsFolder(tempTwin);
+    (void)RemoveDirectoryA(tempTwin.c_str());
+
+    EXPECT_FALSE(PathExists(target_.Path())) << testenv::FolderEntries(target_.Path()).size() << " entries left";
+    EXPECT_TRUE(twinKept) << "a folder of the temporary folder was removed";
+}
+
+// A temporary folder (from TMP and TEMP) of this many characters can't be taken.
+struct TempCase {
+    const char* name;
+    std::size_t tempPathLength;
+};
+
+class UninstallWithoutTempFolderTest : public UninstallTest, public ::testing::WithParamInterface<TempCase> {};
+
+TEST_P(UninstallWithoutTempFolderTest, SkipsParkingAndRemovesTheRest) {
+    // Taken now: with the variables below this process has no temporary folder either.
+    const std::string parkingPath = ParkingPath();
+    ASSERT_TRUE(WriteFileBytes(parkingPath, "earlier"));
+    AddFile(target_ / "data.bin");
+    AddFile(group_ / "Start.lnk");
+    WriteStandardIni(RecordSection("Files", {Ini(), Exe(), target_ / "data.bin", group_ / "Start.lnk"}) +
+                     RecordSection("Folders", {group_.Path()}));
+    // An earlier parked copy must not be touched when there is nowhere to park.
+    // The child inherits these; the temporary folder is taken from them first.
+    const std::string tooLong = "C:\\" + std::string(GetParam().tempPathLength - 3, 'x');
+    EnvironmentGuard tmp("TMP", tooLong);
+    EnvironmentGuard temp("TEMP", tooLong);
+
+    RunConfirmedWithStandardTexts();
+
+    EXPECT_FALSE(PathExists(target_ / "data.bin"));
+    EXPECT_FALSE(PathExists(Ini()));
+    EXPECT_FALSE(PathExists(group_.Path()));
+    EXPECT_EQ(FileBytes(parkingPath), "earlier");
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, UninstallWithoutTempFolderTest,
+                         ::testing::Values(TempCase{"BeyondTheLimit", 256}, TempCase{"BeyondThePlatform", 300}),
+                         [](const ::testing::TestParamInfo<TempCase>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace uninstalltest
