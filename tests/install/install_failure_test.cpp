@@ -1,0 +1,346 @@
+// Installs that stop: the roll-back of a failed copy, the rights test, a
+// target folder that can't be made, and a cancelled dialog.
+
+#include <windows.h>
+
+#include <sddl.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "install_run.h"
+#include "unix_side.h"
+
+namespace installtest {
+namespace {
+
+using testenv::FolderEntries;
+
+// After a failed copy only the target folder is left (with whatever it held
+// before) and the Start-menu step never ran.
+void ExpectRolledBack(const std::string& programFiles, const std::vector<std::string>& leftInTarget) {
+    EXPECT_EQ(FolderEntries(programFiles), std::vector<std::string>{"Target"});
+    EXPECT_EQ(FolderEntries(programFiles + "\\Target"), leftInTarget)
+        << "left: " << DescribeFolder(programFiles + "\\Target");
+    EXPECT_FALSE(testenv::PathExists(GroupFolder()));
+}
+
+TEST_F(InstallTest, MissingSetupExeOnTheMediumRollsBack) {
+    // Started from elsewhere, with the medium (which lacks Setup.exe) current.
+    ASSERT_TRUE(testenv::WriteFileBytes(medium_ / "Setup.ini", SourceSetupIni(kTargetName, {"one.bin"})));
+    AddMediumFile("one.bin", "one");
+
+    const InstallRun run = RunInstall(testenv::SetupExePath(), medium_.Path());
+
+    EXPECT_TRUE(run.dialogShown);
+    ExpectErrorFileBox(run);
+    ExpectRolledBack(programFiles_.Path(), {});
+}
+
+TEST_F(InstallTest, MissingThirdFilesEntryRollsBackTheFilesBeforeIt) {
+    PrepareMedium(kTargetName, {"one.bin", "two.bin", "three.bin", "four.bin"});
+    AddMediumFile("one.bin", PatternBytes(70000, 11));
+    AddMediumFile("two.bin", "two");
+    AddMediumFile("four.bin", "four");
+
+    const InstallRun run = RunFromMedium();
+
+    EXPECT_TRUE(run.dialogShown);
+    ExpectErrorFileBox(run);
+    ExpectRolledBack(programFiles_.Path(), {});
+}
+
+// Ways in which the copy of the second Files entry can't be created.
+enum class Blocker { HeldOpenWithoutSharing, FolderInItsPlace, ReadOnlyFile };
+
+struct BlockerCase {
+    const char* name;
+    Blocker blocker;
+};
+
+class InstallBlockedDestinationTest : public InstallTest, public ::testing::WithParamInterface<BlockerCase> {
+protected:
+    void TearDown() override {
+        if (heldOpen_ != INVALID_HANDLE_VALUE) {
+            CloseHandle(heldOpen_);
+        }
+        InstallTest::TearDown();
+    }
+
+    HANDLE heldOpen_ = INVALID_HANDLE_VALUE;
+};
+
+// Whether this platform refuses to write a read-only file at all: Wine run
+// as root opens it for writing anyway.
+bool ReadOnlyFilesRefuseWriting(const std::string& folder) {
+    const std::string probe = folder + "\\read-only-probe";
+    if (!testenv::WriteFileBytes(probe, "x") || !SetFileAttributesA(probe.c_str(), FILE_ATTRIBUTE_READONLY)) {
+        return false;
+    }
+    std::FILE* file = std::fopen(probe.c_str(), "wb");
+    const bool refused = file == nullptr;
+    if (file != nullptr) {
+        std::fclose(file);
+    }
+    testenv::RemoveTree(probe);
+    return refused;
+}
+
+TEST_P(InstallBlockedDestinationTest, RollsBackAndLeavesTheBlockerAlone) {
+    const std::string target = TargetFolder();
+    ASSERT_TRUE(CreateDirectoryA(target.c_str(), nullptr));
+    const std::string blocked = target + "\\two.bin";
+    std::vector<std::string> leftInTarget = {"two.bin"};
+    switch (GetParam().blocker) {
+        case Blocker::HeldOpenWithoutSharing:
+            ASSERT_TRUE(testenv::WriteFileBytes(blocked, "older"));
+            heldOpen_ = CreateFileA(blocked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(heldOpen_, INVALID_HANDLE_VALUE);
+            break;
+        case Blocker::FolderInItsPlace:
+            ASSERT_TRUE(CreateDirectoryA(blocked.c_str(), nullptr));
+            break;
+        case Blocker::ReadOnlyFile:
+            if (!ReadOnlyFilesRefuseWriting(programFiles_.Path())) {
+                GTEST_SKIP() << "read-only files can be written here (Wine run as root ignores the attribute)";
+            }
+            ASSERT_TRUE(testenv::WriteFileBytes(blocked, "older"));
+            ASSERT_TRUE(SetFileAttributesA(blocked.c_str(), FILE_ATTRIBUTE_READONLY));
+            break;
+    }
+    PrepareMedium(kTargetName, {"one.bin", "two.bin", "three.bin"});
+    AddMediumFile("one.bin", PatternBytes(1000, 12));
+    AddMediumFile("two.bin", PatternBytes(1000, 13));
+    AddMediumFile("three.bin", PatternBytes(1000, 14));
+
+    const InstallRun run = RunFromMedium();
+
+    EXPECT_TRUE(run.dialogShown);
+    ExpectErrorFileBox(run);
+    ExpectRolledBack(programFiles_.Path(), leftInTarget);
+    if (heldOpen_ != INVALID_HANDLE_VALUE) {
+        CloseHandle(heldOpen_);
+        heldOpen_ = INVALID_HANDLE_VALUE;
+    }
+    if (GetParam().blocker != Blocker::FolderInItsPlace) {
+        std::string older;
+        EXPECT_TRUE(testenv::ReadFileBytes(blocked, older));
+        EXPECT_EQ(older, "older");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Blockers, InstallBlockedDestinationTest,
+                         ::testing::Values(BlockerCase{"HeldOpenWithoutSharing", Blocker::HeldOpenWithoutSharing},
+                                           BlockerCase{"FolderInItsPlace", Blocker::FolderInItsPlace},
+                                           BlockerCase{"ReadOnlyFile", Blocker::ReadOnlyFile}),
+                         [](const ::testing::TestParamInfo<BlockerCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// A destination disk that fills up during a copy: a 4 MiB tmpfs mounted over
+// the Program Files folder holds Setup.exe and the first entry, not the second.
+TEST_F(InstallTest, FullDiskDuringTheCopyRollsBack) {
+    unixside::TmpfsMount mount;
+    if (!mount.Mount(programFiles_.Path(), 4 << 20)) {
+        GTEST_SKIP() << "no tmpfs could be mounted (needs root under Wine): the full-disk roll-back is not tested";
+    }
+    ASSERT_TRUE(FolderEntries(programFiles_.Path()).empty());
+    PrepareMedium(kTargetName, {"fits.bin", "too-big.bin", "never.bin"});
+    AddMediumFile("fits.bin", PatternBytes(1 << 20, 15));
+    AddMediumFile("too-big.bin", PatternBytes(4 << 20, 16));
+    AddMediumFile("never.bin", "never");
+
+    const InstallRun run = RunFromMedium();
+
+    EXPECT_TRUE(run.dialogShown);
+    ExpectErrorFileBox(run);
+    ExpectRolledBack(programFiles_.Path(), {});
+}
+
+// Cuts a file to nothing once its copy has begun to grow, so that the copy
+// reads less than the size it took at the start. False when the copy was
+// never seen growing.
+bool TruncateOnceCopyGrows(const std::string& source, const std::string& copy) {
+    const DWORD start = GetTickCount();
+    while (FileSizeOf(copy) == 0) {
+        if (GetTickCount() - start >= driver::kDefaultTimeoutMs) {
+            return false;
+        }
+        Sleep(0);
+    }
+    HANDLE file = CreateFileA(source.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const bool cut = SetEndOfFile(file) != FALSE;
+    return CloseHandle(file) && cut;
+}
+
+// A source that ends before the size taken at its start: a sparse file of
+// 2 GiB, cut by the test while Setup.exe copies it.
+TEST_F(InstallTest, SourceEndingEarlyRollsBack) {
+    constexpr LONGLONG kSourceSize = 2048ll * 1024 * 1024;
+    PrepareMedium(kTargetName, {"one.bin", "shrinking.bin", "never.bin"});
+    AddMediumFile("one.bin", "one");
+    AddMediumFile("never.bin", "never");
+    const std::string source = medium_ / "shrinking.bin";
+    {
+        HANDLE file = CreateFileA(source.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        LARGE_INTEGER end;
+        end.QuadPart = kSourceSize;
+        EXPECT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file));
+        CloseHandle(file);
+    }
+
+    driver::ChildProcess process;
+    const std::string exe = medium_ / "Setup.exe";
+    ASSERT_TRUE(process.Start(exe, testenv::CommandLineFor(exe, ""), medium_.Path()));
+    HWND dialog = driver::WaitForSetupDialog(process.Id());
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(driver::PressButton(dialog, IDOK));
+    ASSERT_TRUE(TruncateOnceCopyGrows(source, TargetFolder() + "\\shrinking.bin"));
+    ASSERT_EQ(FileSizeOf(source), 0u);
+    HWND box = WaitForMessageBoxOnly(process);
+    ASSERT_NE(box, nullptr) << "no message after the source was cut";
+    const driver::MessageBoxContents shown = driver::ReadMessageBox(box);
+    ASSERT_TRUE(driver::PressButton(box, IDOK));
+    DWORD status = 0;
+    ASSERT_TRUE(process.WaitForExit(status));
+
+    EXPECT_EQ(shown.caption, kErrorHeader);
+    EXPECT_EQ(shown.text, kErrorFileShown);
+    EXPECT_EQ(status, kFailureStatus);
+    ExpectRolledBack(programFiles_.Path(), {});
+}
+
+TEST_F(InstallTest, TwoLevelTargetFolderWithoutItsParentFails) {
+    PrepareMedium("Missing\\Target", {"one.bin"});
+    AddMediumFile("one.bin", "one");
+
+    const InstallRun run = RunFromMedium();
+
+    EXPECT_TRUE(run.dialogShown);
+    ExpectErrorFileBox(run);
+    EXPECT_TRUE(FolderEntries(programFiles_.Path()).empty());
+    EXPECT_FALSE(testenv::PathExists(GroupFolder()));
+}
+
+TEST_F(InstallTest, CancelConfirmedWithYesLeavesTheDiskUntouched) {
+    PrepareMedium(kTargetName, {"one.bin"});
+    AddMediumFile("one.bin", "one");
+    driver::ChildProcess process;
+    const std::string exe = medium_ / "Setup.exe";
+    ASSERT_TRUE(process.Start(exe, testenv::CommandLineFor(exe, ""), medium_.Path()));
+    HWND dialog = driver::WaitForSetupDialog(process.Id());
+    ASSERT_NE(dialog, nullptr);
+
+    // Refused first: the dialog stays.
+    ASSERT_TRUE(driver::PressButton(dialog, IDCANCEL));
+    HWND question = WaitForMessageBoxOnly(process);
+    ASSERT_NE(question, nullptr);
+    const driver::MessageBoxContents asked = driver::ReadMessageBox(question);
+    EXPECT_EQ(asked.caption, kDialogAbortHeader);
+    EXPECT_EQ(asked.text, kDialogAbortShown);
+    EXPECT_TRUE(asked.hasYes);
+    EXPECT_TRUE(asked.hasNo);
+    ASSERT_TRUE(driver::PressButton(question, IDNO));
+    ASSERT_TRUE(driver::WaitForWindowGone(question));
+    ASSERT_EQ(driver::WaitForSetupDialog(process.Id()), dialog);
+
+    ASSERT_TRUE(driver::PressButton(dialog, IDCANCEL));
+    question = WaitForMessageBoxOnly(process);
+    ASSERT_NE(question, nullptr);
+    ASSERT_TRUE(driver::PressButton(question, IDYES));
+
+    DWORD status = 0;
+    ASSERT_TRUE(process.WaitForExit(status)) << "another window after the confirmed cancel";
+    EXPECT_EQ(status, 0u);
+    EXPECT_TRUE(FolderEntries(programFiles_.Path()).empty());
+    EXPECT_FALSE(testenv::PathExists(GroupFolder()));
+}
+
+// Narrows the security of a registry key and puts the saved one back.
+class KeySecurityGuard {
+public:
+    KeySecurityGuard(HKEY root, const char* subKey) {
+        if (RegOpenKeyExA(root, subKey, 0, READ_CONTROL | WRITE_DAC, &key_) != ERROR_SUCCESS) {
+            key_ = nullptr;
+            return;
+        }
+        DWORD size = 0;
+        if (RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, nullptr, &size) != ERROR_INSUFFICIENT_BUFFER) {
+            return;
+        }
+        saved_.resize(size);
+        if (RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data(), &size) != ERROR_SUCCESS) {
+            saved_.clear();
+        }
+    }
+    ~KeySecurityGuard() {
+        if (key_ == nullptr) {
+            return;
+        }
+        if (restricted_ && !saved_.empty()) {
+            RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data());
+        }
+        RegCloseKey(key_);
+    }
+    KeySecurityGuard(const KeySecurityGuard&) = delete;
+    KeySecurityGuard& operator=(const KeySecurityGuard&) = delete;
+
+    bool Restrict(const char* sddl) {
+        if (key_ == nullptr || saved_.empty()) {
+            return false;
+        }
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor, nullptr)) {
+            return false;
+        }
+        restricted_ = RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
+        LocalFree(descriptor);
+        return restricted_;
+    }
+
+private:
+    HKEY key_ = nullptr;
+    std::vector<BYTE> saved_;
+    bool restricted_ = false;
+};
+
+bool OpensWithFullAccess(const char* subKey) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+TEST_F(InstallTest, KeyWithoutFullAccessStopsBeforeTheDialog) {
+    PrepareMedium(kTargetName, {"one.bin"});
+    AddMediumFile("one.bin", "one");
+    InstallRun run;
+    {
+        KeySecurityGuard security(HKEY_LOCAL_MACHINE, kCurrentVersionKey);
+        // Everyone may read, nobody more: what a user without administrative rights gets.
+        ASSERT_TRUE(security.Restrict("D:(A;;KR;;;WD)"));
+        ASSERT_FALSE(OpensWithFullAccess(kCurrentVersionKey));
+        run = RunFromMedium();
+    }
+    ASSERT_TRUE(OpensWithFullAccess(kCurrentVersionKey)) << "the key's security was not restored";
+
+    EXPECT_FALSE(run.dialogShown);
+    ASSERT_TRUE(run.boxShown);
+    EXPECT_EQ(run.box.caption, kErrorHeader);
+    EXPECT_EQ(run.box.text, kErrorPermissionsShown);
+    ASSERT_TRUE(run.exited);
+    EXPECT_EQ(run.exitCode, kFailureStatus);
+    EXPECT_TRUE(FolderEntries(programFiles_.Path()).empty());
+    EXPECT_FALSE(testenv::PathExists(GroupFolder()));
+}
+
+}  // namespace
+}  // namespace installtest
