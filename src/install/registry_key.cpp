@@ -38,11 +38,10 @@ std::string RegistryKey::ReadString(const char* valueName) const {
     }
     // The stored data need not end in a terminator: a value that fills the
     // whole buffer without one is longer than the limit.
-    const void* terminator = std::memchr(text, '\0', size);
-    if (terminator == nullptr) {
+    if (std::memchr(text, '\0', size) == nullptr) {
         return size < sizeof(text) ? std::string(text, size) : std::string();
     }
-    return std::string(text, static_cast<const char*>(terminator) - text);
+    return std::string(text);
 }
 
 void RegistryKey::Close() {
