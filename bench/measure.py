@@ -1,0 +1,460 @@
+#!/usr/bin/env python3
+"""Measures install speed, uninstall speed, start-up time and size of Setup.exe
+against cp -r, a CopyFileA program and an installer made with makensis, all on
+the same disk and under the same Wine prefix, and writes a Markdown report.
+
+Started by bench/run, which builds the programs and prepares the prefix; the
+environment (WINEPREFIX and the rest) comes from there.
+"""
+
+import argparse
+import datetime
+import json
+import os
+import platform
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+KIB = 1024
+MIB = 1024 * KIB
+
+# name, title, file count, file size
+FULL_WORKLOADS = [
+    ("none", "no files (fixed cost)", 0, 0),
+    ("big", "1 file of 512 MiB", 1, 512 * MIB),
+    ("files64k", "2,000 files of 64 KiB", 2000, 64 * KIB),
+    ("files1k", "5,000 files of 1 KiB", 5000, 1 * KIB),
+]
+# For a quick look at the machinery: the same shapes, a tenth of the work.
+QUICK_WORKLOADS = [
+    ("none", "no files (fixed cost)", 0, 0),
+    ("big", "1 file of 32 MiB", 1, 32 * MIB),
+    ("files64k", "200 files of 64 KiB", 200, 64 * KIB),
+    ("files1k", "500 files of 1 KiB", 500, 1 * KIB),
+]
+
+INSTALLERS = ["cp", "copyfilea", "ours", "nsis"]
+INSTALLER_TITLES = {
+    "cp": "`cp -r`",
+    "copyfilea": "`CopyFileA`",
+    "ours": "`Setup.exe`",
+    "nsis": "NSIS `/S`",
+}
+SHORTCUT_NAMES = ("Start", "Read me", "Uninstall")
+SIZE_TARGET = 128 * KIB
+BIG_FILE_TARGET = 1.1
+
+
+class BenchError(Exception):
+    pass
+
+
+def windows_path(drive_c, path):
+    relative = os.path.relpath(path, drive_c)
+    return "C:\\" + relative.replace("/", "\\")
+
+
+def command_output(command):
+    try:
+        return subprocess.run(command, check=True, capture_output=True, text=True).stdout.strip()
+    except (OSError, subprocess.CalledProcessError):
+        return "unknown"
+
+
+def machine_description(prefix):
+    cpu = "unknown"
+    with open("/proc/cpuinfo") as info:
+        for line in info:
+            if line.startswith("model name"):
+                cpu = line.split(":", 1)[1].strip()
+                break
+    memory_kib = 0
+    with open("/proc/meminfo") as info:
+        for line in info:
+            if line.startswith("MemTotal:"):
+                memory_kib = int(line.split()[1])
+    file_system = command_output(["findmnt", "-no", "FSTYPE", "-T", prefix])
+    return {
+        "date": datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M UTC"),
+        "machine": "%s, %d cores, %.0f GiB memory, %s, Linux %s"
+        % (cpu, os.cpu_count(), memory_kib / (1024 * 1024), file_system, platform.release()),
+        "wine": command_output(["wine", "--version"]),
+        "nsis": command_output(["makensis", "-VERSION"]),
+        "compiler": command_output(["i686-w64-mingw32-g++-posix", "--version"]).splitlines()[0],
+    }
+
+
+def write_random_file(path, size):
+    with open(path, "wb") as out:
+        remaining = size
+        while remaining:
+            chunk = min(remaining, 4 * MIB)
+            out.write(os.urandom(chunk))
+            remaining -= chunk
+
+
+def payload_names(count):
+    return ["f%05d.bin" % (i + 1) for i in range(count)]
+
+
+def source_setup_ini(name, files):
+    lines = [
+        "[General]",
+        "Mode=Install",
+        "AppName=%s" % name,
+        "TargetFolder=%s" % name,
+        "",
+        "[Text]",
+        "ShortcutStart=%s" % SHORTCUT_NAMES[0],
+        "ShortcutReadMe=%s" % SHORTCUT_NAMES[1],
+        "ShortcutUninstall=%s" % SHORTCUT_NAMES[2],
+        "",
+        "[Files]",
+    ]
+    lines += ["%d=%s" % (i + 1, f) for i, f in enumerate(files)]
+    return ("\r\n".join(lines) + "\r\n").encode("ascii")
+
+
+class Bench:
+    def __init__(self, args):
+        self.args = args
+        self.prefix = os.environ["WINEPREFIX"]
+        self.drive_c = os.path.join(self.prefix, "drive_c")
+        self.root = os.path.join(self.drive_c, "bench")
+        self.media = os.path.join(self.root, "media")
+        self.out = os.path.join(self.root, "out")
+        self.peers = os.path.join(self.root, "peers")
+        self.program_files = os.path.join(self.drive_c, "Program Files")
+        self.workloads = QUICK_WORKLOADS if args.quick else FULL_WORKLOADS
+        self.rounds = args.rounds
+        self.logs = tempfile.mkdtemp(prefix="bench-logs-")
+        self.samples = {}
+
+    # -- preparation -------------------------------------------------------
+
+    def prepare(self):
+        if os.path.exists(self.root):
+            shutil.rmtree(self.root)
+        for folder in (self.media, self.out, self.peers):
+            os.makedirs(folder)
+        for name, _, count, size in self.workloads:
+            medium = os.path.join(self.media, name)
+            os.makedirs(medium)
+            shutil.copyfile(self.args.setup_exe, os.path.join(medium, "Setup.exe"))
+            for file_name in payload_names(count):
+                write_random_file(os.path.join(medium, file_name), size)
+            self.write_setup_ini(name, "Bench %s" % name)
+            self.make_peer(name, medium)
+        self.make_peer("empty", None, stored=False)
+        os.sync()
+
+    def write_setup_ini(self, workload, install_name):
+        count = next(w[2] for w in self.workloads if w[0] == workload)
+        with open(os.path.join(self.media, workload, "Setup.ini"), "wb") as ini:
+            ini.write(source_setup_ini(install_name, payload_names(count)))
+
+    def make_peer(self, name, payload, stored=True):
+        command = ["makensis", "-V1", "-DOUTFILE=%s" % os.path.join(self.peers, name + ".exe")]
+        if stored:
+            command.append("-DSTORED")
+        if payload is not None:
+            remove_list = os.path.join(self.peers, name + "-remove.nsh")
+            with open(remove_list, "w") as out:
+                for file_name in sorted(os.listdir(payload)):
+                    out.write('Delete "$INSTDIR\\%s"\n' % file_name)
+            command += ["-DPAYLOAD=%s" % payload, "-DREMOVE_LIST=%s" % remove_list]
+        command.append(self.args.nsis_script)
+        subprocess.run(command, check=True, stdout=subprocess.DEVNULL)
+
+    # -- running -----------------------------------------------------------
+
+    def wine(self, program, *arguments):
+        """Runs a Windows program of the benchmark; its key=value lines."""
+        log = os.path.join(self.logs, "last")
+        with open(log + ".out", "w") as out, open(log + ".err", "w") as err:
+            # Files, not pipes: services that Wine starts would inherit a pipe
+            # and keep it open after the program ends.
+            status = subprocess.run(["wine", program] + list(arguments), stdin=subprocess.DEVNULL,
+                                    stdout=out, stderr=err).returncode
+        with open(log + ".out") as out:
+            values = dict(line.rstrip("\r\n").split("=", 1) for line in out if "=" in line)
+        if status != 0:
+            with open(log + ".err") as err:
+                raise BenchError("%s %s failed (%d): %s" % (os.path.basename(program), " ".join(arguments),
+                                                            status, err.read().strip()))
+        return values
+
+    def driver(self, *arguments):
+        return self.wine(os.path.join(self.args.tools, "bench_driver.exe"), *arguments)
+
+    def record(self, key, seconds):
+        self.samples.setdefault(key, []).append(seconds)
+
+    def expect_files(self, folder, workload, extra):
+        """The payload of `workload` arrived whole in `folder`, with `extra` beside it."""
+        medium = os.path.join(self.media, workload)
+        expected = set(os.listdir(medium)) | set(extra)
+        present = set(os.listdir(folder))
+        if present != expected:
+            raise BenchError("%s: %d entries, expected %d (missing %s, more %s)"
+                             % (folder, len(present), len(expected), sorted(expected - present)[:3],
+                                sorted(present - expected)[:3]))
+        for name in os.listdir(medium):
+            if name != "Setup.ini" and os.path.getsize(os.path.join(folder, name)) != \
+                    os.path.getsize(os.path.join(medium, name)):
+                raise BenchError("%s: %s has the wrong size" % (folder, name))
+
+    def install_cp(self, workload, run_name):
+        destination = os.path.join(self.out, run_name)
+        start = time.perf_counter()
+        subprocess.run(["cp", "-r", os.path.join(self.media, workload), destination], check=True)
+        seconds = time.perf_counter() - start
+        self.expect_files(destination, workload, [])
+        return seconds, destination
+
+    def install_copyfilea(self, workload, run_name):
+        destination = os.path.join(self.out, run_name)
+        values = self.wine(os.path.join(self.args.tools, "copy_files.exe"),
+                           windows_path(self.drive_c, os.path.join(self.media, workload)),
+                           windows_path(self.drive_c, destination))
+        self.expect_files(destination, workload, [])
+        return float(values["seconds"]), destination
+
+    def install_ours(self, workload, run_name):
+        self.write_setup_ini(workload, run_name)
+        values = self.driver("install", windows_path(self.drive_c, os.path.join(self.media, workload)))
+        if values.get("exit") != "0" or values.get("caption") != "Success":
+            raise BenchError("Setup.exe install of %s ended with %s" % (workload, values))
+        target = os.path.join(self.program_files, run_name)
+        self.expect_files(target, workload, [])
+        return float(values["seconds"]), target
+
+    def install_nsis(self, workload, run_name):
+        target = os.path.join(self.program_files, run_name)
+        peer = windows_path(self.drive_c, os.path.join(self.peers, workload + ".exe"))
+        values = self.driver("run", windows_path(self.drive_c, self.peers),
+                             '"%s" /S /D=%s' % (peer, windows_path(self.drive_c, target)))
+        if values.get("exit") != "0":
+            raise BenchError("NSIS install of %s ended with %s" % (workload, values))
+        self.expect_files(target, workload, ["uninstall.exe"])
+        return float(values["seconds"]), target
+
+    def uninstall_ours(self, target):
+        values = self.driver("uninstall", windows_path(self.drive_c, target))
+        if values.get("exit") != "0" or values.get("caption") != "Success":
+            raise BenchError("Setup.exe uninstall of %s ended with %s" % (target, values))
+        if os.path.exists(target):
+            raise BenchError("%s is still there after the uninstall" % target)
+        return float(values["seconds"])
+
+    def uninstall_nsis(self, target):
+        folder = windows_path(self.drive_c, target)
+        # _?= keeps the uninstaller in place instead of a copy of it that the
+        # first process starts and leaves running; it can't delete itself then.
+        values = self.driver("run", folder, '"%s\\uninstall.exe" /S _?=%s' % (folder, folder))
+        if values.get("exit") != "0":
+            raise BenchError("NSIS uninstall of %s ended with %s" % (target, values))
+        left = os.listdir(target)
+        if left != ["uninstall.exe"]:
+            raise BenchError("%s holds %d entries after the uninstall" % (target, len(left)))
+        return float(values["seconds"])
+
+    def measure_startup(self):
+        medium = os.path.join(self.media, "none")
+        peer = os.path.join(self.peers, "empty.exe")
+        for _ in range(self.rounds):
+            values = self.driver("startup", windows_path(self.drive_c, os.path.join(medium, "Setup.exe")),
+                                 windows_path(self.drive_c, medium))
+            self.record("startup/ours", float(values["seconds"]))
+            values = self.driver("startup", windows_path(self.drive_c, peer), windows_path(self.drive_c, self.peers))
+            self.record("startup/nsis", float(values["seconds"]))
+
+    def measure_installs(self):
+        """Every round installs each workload with each installer, in an order
+        that turns from round to round; returns the installs to uninstall."""
+        installs = []
+        for round_number in range(self.rounds):
+            for name, title, _, _ in self.workloads:
+                for i in range(len(INSTALLERS)):
+                    installer = INSTALLERS[(i + round_number) % len(INSTALLERS)]
+                    run_name = "Bench %s %s %d" % (installer, name, round_number + 1)
+                    seconds, folder = getattr(self, "install_" + installer)(name, run_name)
+                    self.record("install/%s/%s" % (name, installer), seconds)
+                    if installer in ("ours", "nsis"):
+                        installs.append((installer, name, folder))
+                    elif name == "big":
+                        # Few files: removing them costs the next runs nothing.
+                        shutil.rmtree(folder)
+                    # Written data goes to disk now, not during the next run.
+                    os.sync()
+                print("  round %d: %s done" % (round_number + 1, title), flush=True)
+        return installs
+
+    def measure_uninstalls(self, installs):
+        # In the order of the installs, so ours and the peer's alternate.
+        for installer, name, folder in installs:
+            seconds = getattr(self, "uninstall_" + installer)(folder)
+            self.record("uninstall/%s/%s" % (name, installer), seconds)
+            os.sync()
+
+    def measure(self):
+        print("== Start-up", flush=True)
+        self.measure_startup()
+        print("== Installs (%d rounds)" % self.rounds, flush=True)
+        installs = self.measure_installs()
+        print("== Uninstalls", flush=True)
+        self.measure_uninstalls(installs)
+
+    def sizes(self):
+        return {
+            "ours": os.path.getsize(self.args.setup_exe),
+            "nsis": os.path.getsize(os.path.join(self.peers, "empty.exe")),
+        }
+
+    def clean_up(self):
+        shutil.rmtree(self.root, ignore_errors=True)
+        shutil.rmtree(self.logs, ignore_errors=True)
+
+
+# -- report -------------------------------------------------------------------
+
+def median(samples):
+    return statistics.median(samples)
+
+
+def seconds_text(value):
+    return "%.3f s" % value if value >= 0.1 else "%.1f ms" % (value * 1000)
+
+
+def ratio_text(numerator, denominator):
+    return "%.2f×" % (numerator / denominator) if denominator > 0 else "–"
+
+
+def verdict(met):
+    return "met" if met else "**missed**"
+
+
+def report(bench, machine, sizes, started):
+    samples = bench.samples
+    rounds = bench.rounds
+    lines = [
+        "# Benchmark of Setup.exe",
+        "",
+        "- Date: %s" % machine["date"],
+        "- Machine: %s" % machine["machine"],
+        "- Wine: %s (one prefix, null graphics driver, persistent wineserver)" % machine["wine"],
+        "- Peer: makensis %s; compiler: %s" % (machine["nsis"], machine["compiler"]),
+        "- Medians of %d rounds; every run writes into a fresh folder; warm cache; `sync` after each run, "
+        "outside the timing. The whole run took %.0f s." % (rounds, time.time() - started),
+        "",
+        "## Install",
+        "",
+        "| Workload | " + " | ".join(INSTALLER_TITLES[i] for i in INSTALLERS)
+        + " | Setup.exe / CopyFileA | Setup.exe / cp | Setup.exe / NSIS |",
+        "|---|" + "---:|" * (len(INSTALLERS) + 3),
+    ]
+    medians = {}
+    for name, title, _, _ in bench.workloads:
+        row = {i: median(samples["install/%s/%s" % (name, i)]) for i in INSTALLERS}
+        medians[name] = row
+        lines.append("| %s | %s | %s | %s | %s |" % (
+            title, " | ".join(seconds_text(row[i]) for i in INSTALLERS),
+            ratio_text(row["ours"], row["copyfilea"]), ratio_text(row["ours"], row["cp"]),
+            ratio_text(row["ours"], row["nsis"])))
+    lines += [
+        "",
+        "`cp -r`: the whole process, on Linux. `CopyFileA`: a minimal Win32 program, timed inside from creating "
+        "the folder to the last copy (no process start). `Setup.exe`: from pressing the dialog's OK to the "
+        "success box (folder, installed Setup.ini, copies, three shortcuts, install record). NSIS `/S`: the "
+        "whole silent process, its start included (files stored uncompressed, no CRC check; the same "
+        "files, three shortcuts and an uninstaller).",
+        "",
+        "## Uninstall",
+        "",
+        "| Workload | `Setup.exe -uninstall` | NSIS uninstaller `/S` | Setup.exe / NSIS |",
+        "|---|---:|---:|---:|",
+    ]
+    for name, title, _, _ in bench.workloads:
+        ours = median(samples["uninstall/%s/ours" % name])
+        nsis = median(samples["uninstall/%s/nsis" % name])
+        lines.append("| %s | %s | %s | %s |" % (title, seconds_text(ours), seconds_text(nsis),
+                                                ratio_text(ours, nsis)))
+    startup_ours = median(samples["startup/ours"])
+    startup_nsis = median(samples["startup/nsis"])
+    lines += [
+        "",
+        "Setup.exe: from OK to the success box. NSIS: the whole silent process (run in place with `_?=`).",
+        "",
+        "## Start-up and size",
+        "",
+        "| | `Setup.exe` | NSIS | Setup.exe / NSIS |",
+        "|---|---:|---:|---:|",
+        "| Process start to the first dialog on screen | %s | %s | %s |" % (
+            seconds_text(startup_ours), seconds_text(startup_nsis), ratio_text(startup_ours, startup_nsis)),
+        "| File size, all resources included (NSIS: empty payload, default compression) | %.1f KiB | %.1f KiB | %s |"
+        % (sizes["ours"] / KIB, sizes["nsis"] / KIB, ratio_text(sizes["ours"], sizes["nsis"])),
+        "",
+        "## Targets",
+        "",
+    ]
+    big = medians.get("big")
+    if big:
+        lines.append("- Big file, Setup.exe within %.1f× CopyFileA: %s (%s; %s of `cp -r`)." % (
+            BIG_FILE_TARGET, verdict(big["ours"] <= BIG_FILE_TARGET * big["copyfilea"]),
+            ratio_text(big["ours"], big["copyfilea"]), ratio_text(big["ours"], big["cp"])))
+    for name in ("files64k", "files1k"):
+        row = medians.get(name)
+        if row:
+            title = next(w[1] for w in bench.workloads if w[0] == name)
+            lines.append("- %s, Setup.exe faster than NSIS and than CopyFileA: %s (%s of NSIS, %s of CopyFileA)."
+                         % (title[0].upper() + title[1:], verdict(row["ours"] < row["nsis"]
+                                                                   and row["ours"] < row["copyfilea"]),
+                            ratio_text(row["ours"], row["nsis"]), ratio_text(row["ours"], row["copyfilea"])))
+    lines.append("- Setup.exe at most %d KiB: %s (%.1f KiB)." % (SIZE_TARGET // KIB, verdict(sizes["ours"] <= SIZE_TARGET),
+                                                               sizes["ours"] / KIB))
+    return "\n".join(lines) + "\n"
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--setup-exe", required=True)
+    parser.add_argument("--tools", required=True, help="folder of bench_driver.exe and copy_files.exe")
+    parser.add_argument("--nsis-script", required=True)
+    parser.add_argument("--results", required=True, help="folder for the report")
+    parser.add_argument("--rounds", type=int, default=5)
+    parser.add_argument("--quick", action="store_true", help="a tenth of the work, for trying the machinery")
+    args = parser.parse_args()
+
+    started = time.time()
+    bench = Bench(args)
+    machine = machine_description(bench.prefix)
+    print("== Workloads and peer installers", flush=True)
+    bench.prepare()
+    try:
+        bench.measure()
+        sizes = bench.sizes()
+    except BenchError as error:
+        print("bench: %s" % error, file=sys.stderr)
+        return 1
+    finally:
+        bench.clean_up()
+    text = report(bench, machine, sizes, started)
+    stamp = datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d-%H%M")
+    suffix = "-quick" if args.quick else ""
+    os.makedirs(args.results, exist_ok=True)
+    with open(os.path.join(args.results, stamp + suffix + ".md"), "w") as out:
+        out.write(text)
+    with open(os.path.join(args.results, stamp + suffix + ".json"), "w") as out:
+        json.dump({"machine": machine, "sizes": sizes, "rounds": bench.rounds, "samples": bench.samples},
+                  out, indent=1, sort_keys=True)
+    print()
+    print(text)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
