@@ -1,5 +1,180 @@
 #include "launch/launch_patch.h"
 
+#include <vector>
+
+#include "app/module_path.h"
+#include "setupfile/ini_lines.h"
+#include "setupfile/paths.h"
+#include "setupfile/settings.h"
+#include "setupfile/setup_keys.h"
+#include "setupfile/text.h"
+#include "ui/message_box.h"
+
+namespace {
+
+// The whole mask is walked: bits past Z simply name no drive.
+constexpr int kDriveMaskBits = 32;
+const char kDriveRootFormat[] = "%c:\\";
+constexpr int kFirstDriveLetter = 'A';
+constexpr DWORD kVolumeTextSize = 256;
+const char kWaitValue[] = "1";
+constexpr int kLaunchedStatus = 0;
+constexpr int kNoCdStatus = -1;
+
+// All settings are read before the current directory leaves the start folder.
+struct LaunchSettings {
+    std::string execute;
+    std::string executeCD;
+    std::string volume;
+    std::string errorHeader;
+    std::string errorCD;
+    std::string waitExecute;
+    std::string waitExecuteCD;
+};
+
+LaunchSettings ReadLaunchSettings() {
+    LaunchSettings settings;
+    settings.execute = ReadSetting(keys::kExecute);
+    settings.executeCD = ReadSetting(keys::kExecuteCD);
+    settings.volume = ReadSetting(keys::kVolume);
+    settings.errorHeader = ReadSetting(keys::kErrorHeader);
+    settings.errorCD = ReadText(keys::kErrorCD);
+    settings.waitExecute = ReadSetting(keys::kWaitExecute);
+    settings.waitExecuteCD = ReadSetting(keys::kWaitExecuteCD);
+    return settings;
+}
+
+bool HoldsVolume(const std::string& root, const std::string& volume, const DriveQueries& queries) {
+    if (volume.empty()) {
+        return true;
+    }
+    char label[kVolumeTextSize] = "";
+    char fileSystem[kVolumeTextSize] = "";
+    DWORD serial = 0;
+    DWORD maxComponentLength = 0;
+    DWORD fileSystemFlags = 0;
+    // Fails for a drive without a disc.
+    if (!queries.volumeInformation(root.c_str(), label, sizeof(label), &serial, &maxComponentLength, &fileSystemFlags,
+                                   fileSystem, sizeof(fileSystem))) {
+        return false;
+    }
+    return CompareNoCase(volume, label) == 0;
+}
+
+bool HoldsProbeFile(const std::string& root, const std::string& executeCD, const DriveQueries& queries) {
+    if (executeCD.empty()) {
+        return true;
+    }
+    // The root ends in a backslash already.
+    const DWORD attributes = queries.fileAttributes((root + executeCD).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// Loads each entry before reading the next, up to the first empty one; an
+// entry that fails to load is passed over. The handles, in load order.
+std::vector<HMODULE> PreloadLibraries() {
+    std::vector<HMODULE> loaded;
+    for (int number = 1;; ++number) {
+        const std::string entry = ReadSetting(kPreloadDLLsSection, NumberedKey(number).c_str(), "");
+        if (entry.empty()) {
+            break;
+        }
+        HMODULE library = LoadLibraryA(entry.c_str());
+        if (library != nullptr) {
+            loaded.push_back(library);
+        }
+    }
+    return loaded;
+}
+
+// Starts `program` without arguments and with inheritable handles; it
+// starts in `startFolder`, or in ours when that is null. With `wait`, returns
+// once the program's primary thread has ended. A start that fails is not
+// reported.
+void StartProgram(const std::string& program, const char* startFolder, bool wait) {
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof(startup));
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_FORCEONFEEDBACK;
+    PROCESS_INFORMATION started;
+    ZeroMemory(&started, sizeof(started));
+    // The program gets the default error mode, not the one set for the scan.
+    if (!CreateProcessA(program.c_str(), nullptr, nullptr, nullptr, TRUE, CREATE_DEFAULT_ERROR_MODE, nullptr,
+                        startFolder, &startup, &started)) {
+        return;
+    }
+    if (wait) {
+        (void)WaitForSingleObject(started.hThread, INFINITE);
+    }
+    (void)CloseHandle(started.hThread);
+    (void)CloseHandle(started.hProcess);
+}
+
+// `execute` names a program in the launcher's own folder.
+void StartOwnFolderProgram(const std::string& execute, const std::string& cdRoot, bool wait) {
+    const std::string ownPath = ExecutablePath(kLaunchPathLimit);
+    (void)SetCurrentDirectoryA(cdRoot.c_str());
+    // Without our own path (it is longer than the limit) the program's path
+    // would come out as "\" + execute, a file at the root of the disc rather
+    // than one beside us: start nothing.
+    if (ownPath.empty()) {
+        return;
+    }
+    const std::string program = WithFinalBackslash(ExecutableFolderOf(ownPath)) + execute;
+    StartProgram(program, nullptr, wait);
+}
+
+}  // namespace
+
+DriveQueries PlatformDriveQueries() {
+    return DriveQueries{GetLogicalDrives, GetDriveTypeA, GetVolumeInformationA, GetFileAttributesA};
+}
+
+std::string FindCdRoot(const std::string& volume, const std::string& executeCD, const DriveQueries& queries) {
+    const DWORD present = queries.logicalDrives();
+    for (int bit = 0; bit < kDriveMaskBits; ++bit) {
+        if ((present & (static_cast<DWORD>(1) << bit)) == 0) {
+            continue;
+        }
+        const std::string root = FormatString(kDriveRootFormat, kFirstDriveLetter + bit);
+        // Only CD-ROM drives are asked anything beyond their type.
+        if (queries.driveType(root.c_str()) != DRIVE_CDROM) {
+            continue;
+        }
+        if (HoldsVolume(root, volume, queries) && HoldsProbeFile(root, executeCD, queries)) {
+            return root;
+        }
+    }
+    return std::string();
+}
+
 int LaunchPatch() {
-    return 0;
+    const LaunchSettings settings = ReadLaunchSettings();
+
+    // An empty drive must fail the label or probe query quietly instead of
+    // bringing up the system's "no disk" box.
+    (void)SetErrorMode(SEM_FAILCRITICALERRORS);
+    const std::string cdRoot = FindCdRoot(settings.volume, settings.executeCD, PlatformDriveQueries());
+    if (cdRoot.empty()) {
+        (void)ShowMessage(settings.errorCD, settings.errorHeader, MB_OK);
+        return kNoCdStatus;
+    }
+
+    // Read from the start folder's Setup.ini, still current here.
+    const std::vector<HMODULE> libraries = PreloadLibraries();
+
+    if (!settings.execute.empty()) {
+        StartOwnFolderProgram(settings.execute, cdRoot, EqualsExactly(settings.waitExecute, kWaitValue));
+    }
+    if (!settings.executeCD.empty()) {
+        (void)SetCurrentDirectoryA(cdRoot.c_str());
+        // The relative name is completed from the current directory, the CD
+        // root, so it names the file that the probe found.
+        StartProgram(settings.executeCD, cdRoot.c_str(), EqualsExactly(settings.waitExecuteCD, kWaitValue));
+    }
+
+    for (HMODULE library : libraries) {
+        (void)FreeLibrary(library);
+    }
+    return kLaunchedStatus;
 }
