@@ -103,7 +103,21 @@ HWND WaitForDialogWithControl(DWORD processId, int controlId, DWORD timeoutMs) {
 }
 
 HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs) {
-    return WaitForDialogWithControl(processId, kMessageBoxTextId, timeoutMs);
+    // The setup dialog's picture has id -1, which reads as 0xFFFF too: a box
+    // is a dialog with that id and without the setup dialog's body.
+    const DWORD start = GetTickCount();
+    for (;;) {
+        for (HWND window : TopLevelWindows(processId)) {
+            if (ClassName(window) == "#32770" && IsWindowEnabled(window) &&
+                GetDlgItem(window, kMessageBoxTextId) != nullptr && GetDlgItem(window, kSetupBodyId) == nullptr) {
+                return window;
+            }
+        }
+        if (TimedOut(start, timeoutMs)) {
+            return nullptr;
+        }
+        Sleep(kPollMs);
+    }
 }
 
 HWND WaitForSetupDialog(DWORD processId, DWORD timeoutMs) {

@@ -42,8 +42,8 @@ private:
 std::vector<HWND> TopLevelWindows(DWORD processId);
 
 // Waits for a visible, enabled top-level dialog (#32770) of the process that
-// holds a control with `controlId`. A message box holds 0xFFFF (its text);
-// the setup dialog holds 1001 (its body). Null on time-out.
+// holds a control with `controlId`. A message box holds 0xFFFF (its text)
+// and no 1001; the setup dialog holds 1001 (its body). Null on time-out.
 HWND WaitForDialogWithControl(DWORD processId, int controlId, DWORD timeoutMs = kDefaultTimeoutMs);
 HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs = kDefaultTimeoutMs);
 HWND WaitForSetupDialog(DWORD processId, DWORD timeoutMs = kDefaultTimeoutMs);
