@@ -87,11 +87,15 @@ std::vector<HWND> TopLevelWindows(DWORD processId) {
     return search.windows;
 }
 
-HWND WaitForDialogWithControl(DWORD processId, int controlId, DWORD timeoutMs) {
+namespace {
+
+// Waits for a visible, enabled top-level dialog of the process that `matches`.
+template <typename Match>
+HWND WaitForDialog(DWORD processId, DWORD timeoutMs, Match matches) {
     const DWORD start = GetTickCount();
     for (;;) {
         for (HWND window : TopLevelWindows(processId)) {
-            if (ClassName(window) == "#32770" && IsWindowEnabled(window) && GetDlgItem(window, controlId) != nullptr) {
+            if (ClassName(window) == "#32770" && IsWindowEnabled(window) && matches(window)) {
                 return window;
             }
         }
@@ -102,22 +106,19 @@ HWND WaitForDialogWithControl(DWORD processId, int controlId, DWORD timeoutMs) {
     }
 }
 
+}  // namespace
+
+HWND WaitForDialogWithControl(DWORD processId, int controlId, DWORD timeoutMs) {
+    return WaitForDialog(processId, timeoutMs,
+                         [controlId](HWND window) { return GetDlgItem(window, controlId) != nullptr; });
+}
+
 HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs) {
     // The setup dialog's picture has id -1, which reads as 0xFFFF too: a box
     // is a dialog with that id and without the setup dialog's body.
-    const DWORD start = GetTickCount();
-    for (;;) {
-        for (HWND window : TopLevelWindows(processId)) {
-            if (ClassName(window) == "#32770" && IsWindowEnabled(window) &&
-                GetDlgItem(window, kMessageBoxTextId) != nullptr && GetDlgItem(window, kSetupBodyId) == nullptr) {
-                return window;
-            }
-        }
-        if (TimedOut(start, timeoutMs)) {
-            return nullptr;
-        }
-        Sleep(kPollMs);
-    }
+    return WaitForDialog(processId, timeoutMs, [](HWND window) {
+        return GetDlgItem(window, kMessageBoxTextId) != nullptr && GetDlgItem(window, kSetupBodyId) == nullptr;
+    });
 }
 
 HWND WaitForSetupDialog(DWORD processId, DWORD timeoutMs) {
