@@ -86,22 +86,6 @@ LRESULT SendTo(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) 
     return SendMessageA(window, message, wParam, lParam);
 }
 
-// The cancel question: a message box, told from the setup dialog by the
-// body control (both hold a control 0xFFFF, the dialog its picture).
-HWND WaitForQuestion(DWORD processId) {
-    const DWORD start = GetTickCount();
-    do {
-        for (HWND window : driver::TopLevelWindows(processId)) {
-            if (driver::ClassName(window) == "#32770" && IsWindowEnabled(window) &&
-                GetDlgItem(window, 0xFFFF) != nullptr && GetDlgItem(window, kBodyId) == nullptr) {
-                return window;
-            }
-        }
-        Sleep(20);
-    } while (GetTickCount() - start < driver::kDefaultTimeoutMs);
-    return nullptr;
-}
-
 TEST(SetupDialog, ShowsEachTextInItsControl) {
     Texts texts;
     texts.caption = "R&D Patch 1.2";
@@ -206,7 +190,7 @@ TEST_P(CancelWithQuestion, NoKeepsTheDialogAndYesEndsItWithTwo) {
     ASSERT_NE(dialog, nullptr);
 
     ASSERT_TRUE(Cancel(dialog, GetParam()));
-    HWND question = WaitForQuestion(shown.Id());
+    HWND question = driver::WaitForMessageBox(shown.Id());
     ASSERT_NE(question, nullptr);
     const driver::MessageBoxContents asked = driver::ReadMessageBox(question);
     EXPECT_EQ(asked.caption, "Leaving");
@@ -230,7 +214,7 @@ TEST_P(CancelWithQuestion, NoKeepsTheDialogAndYesEndsItWithTwo) {
     EXPECT_EQ(driver::ControlText(dialog, IDCANCEL), "Exit");
 
     ASSERT_TRUE(Cancel(dialog, GetParam()));
-    question = WaitForQuestion(shown.Id());
+    question = driver::WaitForMessageBox(shown.Id());
     ASSERT_NE(question, nullptr);
     ASSERT_TRUE(driver::PressButton(question, IDYES));
     EXPECT_EQ(shown.ExitStatus(), kDialogCancelled);
@@ -243,7 +227,7 @@ TEST(CancelWithQuestion, EnterAnswersYes) {
     ShownDialog shown(Texts(), true);
     ASSERT_NE(shown.Dialog(), nullptr);
     ASSERT_TRUE(driver::PressButton(shown.Dialog(), IDCANCEL));
-    HWND question = WaitForQuestion(shown.Id());
+    HWND question = driver::WaitForMessageBox(shown.Id());
     ASSERT_NE(question, nullptr);
     ASSERT_TRUE(driver::PressKey(question, VK_RETURN));
     EXPECT_EQ(shown.ExitStatus(), kDialogCancelled);
