@@ -1,0 +1,67 @@
+// A program for tests to start: it records where and how it was started (see
+// CMakeLists.txt beside it for the record's form).
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "record_file.h"
+
+namespace {
+
+const char kSleepSuffix[] = ".sleep";
+constexpr DWORD kSleepTextSize = 32;
+
+// Milliseconds named by "<own path>.sleep", or 0 when there is no such file.
+DWORD SleepTimeFor(const std::string& ownPath) {
+    const std::string file = ownPath + kSleepSuffix;
+    HANDLE handle = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    char text[kSleepTextSize] = "";
+    DWORD got = 0;
+    const BOOL read = ReadFile(handle, text, sizeof(text) - 1, &got, nullptr);
+    (void)CloseHandle(handle);
+    if (!read) {
+        return 0;
+    }
+    text[got] = '\0';
+    return static_cast<DWORD>(std::strtoul(text, nullptr, 10));
+}
+
+std::string CurrentFolder() {
+    char folder[MAX_PATH + 1] = "";
+    const DWORD length = GetCurrentDirectoryA(sizeof(folder), folder);
+    return (length > 0 && length < sizeof(folder)) ? std::string(folder, length) : std::string("?");
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    const std::string ownPath = recorder::ModulePath(nullptr);
+    const recorder::Field started[] = {{"started", recorder::TimeNow()}};
+    recorder::AppendRecord(ownPath, started, 1);
+
+    const DWORD sleepMs = SleepTimeFor(ownPath);
+    if (sleepMs > 0) {
+        Sleep(sleepMs);
+    }
+
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof(startup));
+    startup.cb = sizeof(startup);
+    GetStartupInfoA(&startup);
+
+    const recorder::Field record[] = {
+        {"folder", CurrentFolder()},
+        {"commandline", GetCommandLineA()},
+        {"flags", std::to_string(startup.dwFlags)},
+        {"errormode", std::to_string(recorder::CurrentErrorMode())},
+        {"ended", recorder::TimeNow()},
+    };
+    recorder::AppendRecord(ownPath, record, sizeof(record) / sizeof(record[0]));
+    return 0;
+}
