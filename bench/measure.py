@@ -38,6 +38,9 @@ QUICK_WORKLOADS = [
 ]
 
 INSTALLERS = ["cp", "copyfilea", "ours", "nsis"]
+# The texts of the boxes that end a successful install and uninstall.
+INSTALLED_TEXT = "Patch process completed"
+REMOVED_TEXT = "Patch removed"
 INSTALLER_TITLES = {
     "cp": "`cp -r`",
     "copyfilea": "`CopyFileA`",
@@ -230,7 +233,7 @@ class Bench:
     def install_ours(self, workload, run_name):
         self.write_setup_ini(workload, run_name)
         values = self.driver("install", windows_path(self.drive_c, os.path.join(self.media, workload)))
-        if values.get("exit") != "0" or values.get("caption") != "Success":
+        if values.get("exit") != "0" or values.get("text") != INSTALLED_TEXT:
             raise BenchError("Setup.exe install of %s ended with %s" % (workload, values))
         target = os.path.join(self.program_files, run_name)
         self.expect_files(target, workload, [])
@@ -248,7 +251,7 @@ class Bench:
 
     def uninstall_ours(self, target):
         values = self.driver("uninstall", windows_path(self.drive_c, target))
-        if values.get("exit") != "0" or values.get("caption") != "Success":
+        if values.get("exit") != "0" or values.get("text") != REMOVED_TEXT:
             raise BenchError("Setup.exe uninstall of %s ended with %s" % (target, values))
         if os.path.exists(target):
             raise BenchError("%s is still there after the uninstall" % target)
@@ -433,7 +436,7 @@ def main():
     parser.add_argument("--tools", required=True, help="folder of bench_driver.exe and copy_files.exe")
     parser.add_argument("--nsis-script", required=True)
     parser.add_argument("--results", required=True, help="folder for the report")
-    parser.add_argument("--rounds", type=int, default=5)
+    parser.add_argument("--rounds", type=int, default=3)
     parser.add_argument("--quick", action="store_true", help="a tenth of the work, for trying the machinery")
     args = parser.parse_args()
 
@@ -448,6 +451,7 @@ def main():
         sizes = bench.sizes()
     except BenchError as error:
         print("bench: %s" % error, file=sys.stderr)
+        print("bench: samples so far: %s" % json.dumps(bench.samples, sort_keys=True), file=sys.stderr)
         return 1
     finally:
         bench.clean_up()
