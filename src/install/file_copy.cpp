@@ -56,9 +56,11 @@ bool CopyFileThroughBuffer(const std::string& source, const std::string& destina
     const bool copied = CopyContents(from, to, buffer);
     // Only read from: its close can't lose data.
     (void)std::fclose(from);
-    // The close writes what the stream still holds, so it can fail too.
+    // What the stream still holds is written by a flush of its own: Wine's
+    // fclose reports success even when its final write fails on a full disk.
+    const bool flushed = std::fflush(to) == 0;
     const bool closed = std::fclose(to) == 0;
-    if (copied && closed) {
+    if (copied && flushed && closed) {
         return true;
     }
     // The caller never records a failed copy, so its roll-back wouldn't
