@@ -41,6 +41,9 @@ QUICK_WORKLOADS = [
 # (writeback of the big file): they get this many times the rounds.
 QUICK_WORKLOAD_ROUND_FACTOR = 2
 QUICK_RUNNING_WORKLOADS = ("none", "big")
+# Workloads whose files are removed right after each install (the uninstall
+# of ours and the peer's is measured then).
+BIG_WORKLOADS = ("big",)
 
 INSTALLERS = ["cp", "copyfilea", "ours", "nsis"]
 # The texts of the boxes that end a successful install and uninstall.
@@ -305,15 +308,29 @@ class Bench:
                     run_name = "Bench %s %s %d" % (installer, name, round_number + 1)
                     seconds, folder = getattr(self, "install_" + installer)(name, run_name)
                     self.record("install/%s/%s" % (name, installer), seconds)
-                    if installer in ("ours", "nsis"):
-                        installs.append((installer, name, folder))
-                    # Nothing is removed until every install is measured: on
-                    # this ext4 (mounted with discard) a big file written where
-                    # big files were just deleted takes ten times as long.
                     # Written data goes to disk now, not during the next run.
                     os.sync()
+                    if name in BIG_WORKLOADS:
+                        # Gone at once, so the next big file is written into
+                        # memory just freed: on this machine (a virtual one)
+                        # memory that the file cache has not used for a while
+                        # makes writing several times slower, whoever writes.
+                        self.remove_big_install(installer, name, folder)
+                    elif installer in ("ours", "nsis"):
+                        # Removed only after every install is measured:
+                        # creating many files right after deleting many costs
+                        # extra on this file system.
+                        installs.append((installer, name, folder))
                 print("  round %d: %s done" % (round_number + 1, title), flush=True)
         return installs
+
+    def remove_big_install(self, installer, name, folder):
+        if installer in ("ours", "nsis"):
+            seconds = getattr(self, "uninstall_" + installer)(folder)
+            self.record("uninstall/%s/%s" % (name, installer), seconds)
+        else:
+            shutil.rmtree(folder)
+        os.sync()
 
     def measure_uninstalls(self, installs):
         # In the order of the installs, so ours and the peer's alternate.
