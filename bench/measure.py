@@ -41,8 +41,7 @@ QUICK_WORKLOADS = [
 # (writeback of the big file): they get this many times the rounds.
 QUICK_WORKLOAD_ROUND_FACTOR = 2
 QUICK_RUNNING_WORKLOADS = ("none", "big")
-# Workloads whose files are removed right after each install (the uninstall
-# of ours and the peer's is measured then).
+# Workloads whose files leave the file cache right after each install.
 BIG_WORKLOADS = ("big",)
 # How old the medium's Setup.ini must be before ours starts.
 SETTLED_SETUP_INI_SECONDS = 2.5
@@ -133,6 +132,16 @@ def source_setup_ini(name, files):
     ]
     lines += ["%d=%s" % (i + 1, f) for i, f in enumerate(files)]
     return ("\r\n".join(lines) + "\r\n").encode("ascii")
+
+
+def drop_from_file_cache(folder):
+    """Frees the cached pages of the (already written back) files of a folder."""
+    for name in os.listdir(folder):
+        descriptor = os.open(os.path.join(folder, name), os.O_RDONLY)
+        try:
+            os.posix_fadvise(descriptor, 0, 0, os.POSIX_FADV_DONTNEED)
+        finally:
+            os.close(descriptor)
 
 
 class Bench:
@@ -326,26 +335,20 @@ class Bench:
                     # Written data goes to disk now, not during the next run.
                     os.sync()
                     if name in BIG_WORKLOADS:
-                        # Gone at once, so the next big file is written into
-                        # memory just freed: on this machine (a virtual one)
-                        # memory that the file cache has not used for a while
-                        # makes writing several times slower, whoever writes.
-                        self.remove_big_install(installer, name, folder)
-                    elif installer in ("ours", "nsis"):
-                        # Removed only after every install is measured:
-                        # creating many files right after deleting many costs
-                        # extra on this file system.
+                        # Out of the file cache at once, so the next big file
+                        # is written into memory just freed: on this machine
+                        # (a virtual one) memory that the file cache has not
+                        # used for a while makes writing several times slower,
+                        # whoever writes.
+                        drop_from_file_cache(folder)
+                    # Nothing is removed until every install is measured: a
+                    # file system mounted with discard makes writing right
+                    # after deleting slow, and creating many files right after
+                    # deleting many costs extra too.
+                    if installer in ("ours", "nsis"):
                         installs.append((installer, name, folder))
                 print("  round %d: %s done" % (round_number + 1, title), flush=True)
         return installs
-
-    def remove_big_install(self, installer, name, folder):
-        if installer in ("ours", "nsis"):
-            seconds = getattr(self, "uninstall_" + installer)(folder)
-            self.record("uninstall/%s/%s" % (name, installer), seconds)
-        else:
-            shutil.rmtree(folder)
-        os.sync()
 
     def measure_uninstalls(self, installs):
         # In the order of the installs, so ours and the peer's alternate.
