@@ -4,8 +4,6 @@
 
 namespace installtest {
 
-const char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
-const char kProgramFilesValue[] = "ProgramFilesDir";
 
 const char kAppName[] = "Install Test Patch";
 const char kErrorHeader[] = "Install failed";
@@ -152,14 +150,6 @@ std::string ExpectedInstalledSetup(const std::vector<std::string>& createdFiles,
         "",
     });
     return settings + NumberedSection("Files", createdFiles) + NumberedSection("Folders", createdFolders);
-}
-
-std::string ProgramsFolder() {
-    char path[MAX_PATH] = "";
-    if (!SHGetSpecialFolderPathA(nullptr, path, CSIDL_PROGRAMS, FALSE)) {
-        return std::string();
-    }
-    return path;
 }
 
 std::string GroupFolder() {

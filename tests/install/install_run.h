@@ -17,8 +17,8 @@
 
 namespace installtest {
 
-extern const char kCurrentVersionKey[];
-extern const char kProgramFilesValue[];
+using testenv::kCurrentVersionKey;
+using testenv::kProgramFilesValue;
 
 // The texts of the standard source Setup.ini (see SourceSetupIni).
 extern const char kAppName[];
@@ -45,8 +45,7 @@ std::string SourceSetupIni(const std::string& targetFolder, const std::vector<st
 std::string ExpectedInstalledSetup(const std::vector<std::string>& createdFiles,
                                    const std::vector<std::string>& createdFolders);
 
-// The Start menu's Programs folder and the group folder that install makes there.
-std::string ProgramsFolder();
+using testenv::ProgramsFolder;
 std::string GroupFolder();
 
 // The record of a finished install into `targetFolder` (as install built

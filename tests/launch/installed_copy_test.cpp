@@ -16,15 +16,12 @@ using recorder::Event;
 using recorder::IndexOf;
 using recorder::ValueOf;
 
-const char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
-const char kProgramFilesValue[] = "ProgramFilesDir";
+using testenv::kCurrentVersionKey;
+using testenv::kProgramFilesValue;
 const char kTargetName[] = "Launch Target";
 const char kSuccessText[] = "Patch process completed";
 
-std::string ProgramsFolder() {
-    char folder[MAX_PATH + 1] = "";
-    return SHGetSpecialFolderPathA(nullptr, folder, CSIDL_PROGRAMS, FALSE) ? std::string(folder) : std::string();
-}
+using testenv::ProgramsFolder;
 
 class CdDrivesInstalled : public launchtest::LaunchTest {
 protected:

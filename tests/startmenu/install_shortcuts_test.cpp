@@ -18,8 +18,8 @@ using links::ExpectLink;
 using testenv::RegistryValueGuard;
 using testenv::ScratchFolder;
 
-const char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
-const char kProgramFilesValue[] = "ProgramFilesDir";
+using testenv::kCurrentVersionKey;
+using testenv::kProgramFilesValue;
 const char kTargetName[] = "Shortcut Target";
 // Record values are read back one at a time; none of ours comes near this.
 constexpr DWORD kRecordValueSize = 1024;

@@ -4,7 +4,17 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <shlobj.h>
+
 namespace testenv {
+
+const char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+const char kProgramFilesValue[] = "ProgramFilesDir";
+
+std::string ProgramsFolder() {
+    char path[MAX_PATH] = "";
+    return SHGetSpecialFolderPathA(nullptr, path, CSIDL_PROGRAMS, FALSE) ? std::string(path) : std::string();
+}
 
 std::string WindowsPath(const std::string& path) {
     if (path.empty() || path[0] != '/') {

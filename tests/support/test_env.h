@@ -46,6 +46,14 @@ void RemoveTree(const std::string& path);
 // Names in a folder, without "." and "..", sorted.
 std::vector<std::string> FolderEntries(const std::string& path);
 
+// Where install reads the Program Files folder (HKEY_LOCAL_MACHINE).
+extern const char kCurrentVersionKey[];
+extern const char kProgramFilesValue[];
+
+// The Start menu's Programs folder of the prefix, or empty when the shell
+// can't name it.
+std::string ProgramsFolder();
+
 // A medium: a folder holding a copy of Setup.exe and a Setup.ini.
 void PrepareMedium(const ScratchFolder& medium, const std::string& setupIni);
 

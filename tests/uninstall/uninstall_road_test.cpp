@@ -21,8 +21,8 @@ using testenv::PathExists;
 using testenv::ScratchFolder;
 using testenv::WriteFileBytes;
 
-const char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
-const char kProgramFilesValue[] = "ProgramFilesDir";
+using testenv::kCurrentVersionKey;
+using testenv::kProgramFilesValue;
 const char kTargetName[] = "Road";
 const char* const kPatchFiles[] = {"GamePatch.exe", "GamePatch.txt", "extra.dat"};
 const char* const kLinkNames[] = {"Start the road.lnk", "Read about the road.lnk", "Remove the road.lnk"};
@@ -49,10 +49,7 @@ std::string SourceSetupIni(const std::string& appName) {
            RecordSection("Files", {kPatchFiles[0], kPatchFiles[1], kPatchFiles[2]});
 }
 
-std::string ProgramsFolder() {
-    char path[MAX_PATH] = "";
-    return SHGetSpecialFolderPathA(nullptr, path, CSIDL_PROGRAMS, FALSE) ? std::string(path) : std::string();
-}
+using testenv::ProgramsFolder;
 
 // A process this test didn't start itself: ended if a failure leaves it running.
 class ForeignProcess {
