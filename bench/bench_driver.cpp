@@ -20,8 +20,6 @@ namespace {
 
 constexpr int kUsageStatus = 2;
 constexpr int kFailureStatus = 1;
-constexpr int kSetupBodyId = 1001;
-constexpr int kMessageBoxTextId = 0xFFFF;
 // Fine enough to time spans of a few hundred milliseconds, coarse enough not
 // to crowd the wineserver that the timed program needs for every file.
 constexpr DWORD kPollMs = 2;
@@ -44,14 +42,12 @@ bool IsEnabled(HWND window) {
 
 // Ours: the setup dialog, which holds the body text box.
 bool IsSetupDialog(HWND window) {
-    return IsEnabled(window) && GetDlgItem(window, kSetupBodyId) != nullptr;
+    return IsEnabled(window) && driver::IsSetupDialog(window);
 }
 
-// The setup dialog's picture has the id -1, which GetDlgItem takes for the
-// box's text id 0xFFFF: the dialog, still on screen just after OK, is no box.
+// The dialog, still on screen just after OK, is no box.
 bool IsMessageBox(HWND window) {
-    return IsEnabled(window) && GetDlgItem(window, kMessageBoxTextId) != nullptr &&
-           GetDlgItem(window, kSetupBodyId) == nullptr;
+    return IsEnabled(window) && driver::IsMessageBox(window);
 }
 
 // The peer's wizard: an outer dialog whose page is a visible child dialog.

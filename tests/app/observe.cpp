@@ -9,9 +9,9 @@ constexpr DWORD kObserveTimeoutMs = 20000;
 constexpr DWORD kPollMs = 20;
 // A window answered this long ago and still there lost the answer: answer again.
 constexpr DWORD kAnswerAgainMs = 2000;
-constexpr int kMessageBoxTextId = 0xFFFF;
-constexpr int kHeadingId = 1000;
-constexpr int kBodyId = 1001;
+using driver::kMessageBoxTextId;
+using driver::kSetupBodyId;
+using driver::kSetupHeadingId;
 
 bool IsDialog(HWND window) {
     return driver::ClassName(window) == "#32770" && IsWindowEnabled(window);
@@ -19,8 +19,8 @@ bool IsDialog(HWND window) {
 
 void Answer(HWND window, Observation& seen) {
     // The body first: the setup dialog's picture also has the id 0xFFFF.
-    if (GetDlgItem(window, kBodyId) != nullptr) {
-        seen.dialogs.push_back(SeenDialog{driver::WindowText(window), driver::ControlText(window, kHeadingId),
+    if (GetDlgItem(window, kSetupBodyId) != nullptr) {
+        seen.dialogs.push_back(SeenDialog{driver::WindowText(window), driver::ControlText(window, kSetupHeadingId),
                                           driver::ControlText(window, IDOK), driver::ControlText(window, IDCANCEL)});
         (void)driver::PressButton(window, IDCANCEL);
     } else if (GetDlgItem(window, kMessageBoxTextId) != nullptr) {

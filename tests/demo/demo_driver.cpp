@@ -28,7 +28,7 @@ namespace {
 constexpr int kUsageStatus = 64;
 constexpr int kFailedStatus = 1;
 constexpr DWORD kPathCapacity = MAX_PATH + 1;
-constexpr int kSetupBodyId = 1001;
+using driver::kSetupBodyId;
 constexpr DWORD kPollMs = 20;
 // How long the shell may take to start the program that a shortcut names.
 constexpr DWORD kShellStartMs = 15000;

@@ -9,9 +9,9 @@
 
 namespace {
 
-constexpr int kMessageBoxTextId = 0xFFFF;
-constexpr int kSetupHeadingId = 1000;
-constexpr int kSetupBodyId = 1001;
+using driver::kMessageBoxTextId;
+using driver::kSetupBodyId;
+using driver::kSetupHeadingId;
 constexpr DWORD kPollMs = 20;
 // A new window paints after it shows; the picture waits for that.
 constexpr DWORD kPaintSettleMs = 400;

@@ -20,8 +20,8 @@ const char kDialogExitLabel[] = "Leave";
 namespace {
 
 const char kCrLf[] = "\r\n";
-constexpr int kMessageBoxTextId = 0xFFFF;
-constexpr int kSetupBodyId = 1001;
+using driver::kMessageBoxTextId;
+using driver::kSetupBodyId;
 constexpr DWORD kPollMs = 20;
 
 std::string JoinLines(const std::vector<std::string>& lines) {
@@ -48,9 +48,7 @@ bool HasControl(HWND window, int controlId) {
     return GetDlgItem(window, controlId) != nullptr;
 }
 
-bool IsMessageBox(HWND window) {
-    return HasControl(window, kMessageBoxTextId) && !HasControl(window, kSetupBodyId);
-}
+using driver::IsMessageBox;
 
 // The next enabled dialog of the process that passes `wanted`, or null when
 // the process ends or the time runs out first.

@@ -9,9 +9,7 @@ namespace {
 // Polling step while waiting for windows: short enough to keep tests quick.
 constexpr DWORD kPollMs = 20;
 constexpr UINT kMessageTimeoutMs = 5000;
-constexpr int kMessageBoxTextId = 0xFFFF;
 constexpr int kMessageBoxIconId = 1088;
-constexpr int kSetupBodyId = 1001;
 
 struct WindowSearch {
     DWORD processId;
@@ -113,12 +111,16 @@ HWND WaitForDialogWithControl(DWORD processId, int controlId, DWORD timeoutMs) {
                          [controlId](HWND window) { return GetDlgItem(window, controlId) != nullptr; });
 }
 
+bool IsSetupDialog(HWND dialog) {
+    return GetDlgItem(dialog, kSetupBodyId) != nullptr;
+}
+
+bool IsMessageBox(HWND dialog) {
+    return GetDlgItem(dialog, kMessageBoxTextId) != nullptr && !IsSetupDialog(dialog);
+}
+
 HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs) {
-    // The setup dialog's picture has id -1, which reads as 0xFFFF too: a box
-    // is a dialog with that id and without the setup dialog's body.
-    return WaitForDialog(processId, timeoutMs, [](HWND window) {
-        return GetDlgItem(window, kMessageBoxTextId) != nullptr && GetDlgItem(window, kSetupBodyId) == nullptr;
-    });
+    return WaitForDialog(processId, timeoutMs, IsMessageBox);
 }
 
 HWND WaitForSetupDialog(DWORD processId, DWORD timeoutMs) {

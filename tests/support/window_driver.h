@@ -9,6 +9,17 @@
 
 namespace driver {
 
+// Control ids by which the two kinds of dialog are told apart.
+constexpr int kMessageBoxTextId = 0xFFFF;
+constexpr int kSetupHeadingId = 1000;
+constexpr int kSetupBodyId = 1001;
+
+// The setup dialog holds its body text box. A message box holds its text
+// (0xFFFF) and no body: the setup dialog's picture has id -1, which
+// GetDlgItem also finds for 0xFFFF.
+bool IsSetupDialog(HWND dialog);
+bool IsMessageBox(HWND dialog);
+
 // How long a test waits for a window or an exit before giving up.
 constexpr DWORD kDefaultTimeoutMs = 15000;
 

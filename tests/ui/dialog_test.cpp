@@ -11,8 +11,8 @@
 
 namespace {
 
-constexpr int kHeadingId = 1000;
-constexpr int kBodyId = 1001;
+using driver::kSetupBodyId;
+using driver::kSetupHeadingId;
 constexpr DWORD kDialogCancelled = 2;
 constexpr DWORD kDialogConfirmed = 1;
 
@@ -98,12 +98,12 @@ TEST(SetupDialog, ShowsEachTextInItsControl) {
     ASSERT_NE(dialog, nullptr);
 
     EXPECT_EQ(driver::WindowText(dialog), texts.caption);
-    EXPECT_EQ(driver::ControlText(dialog, kHeadingId), texts.heading);
-    EXPECT_EQ(driver::ControlText(dialog, kBodyId), "First line\r\nSecond line\r\n\r\nFourth line");
+    EXPECT_EQ(driver::ControlText(dialog, kSetupHeadingId), texts.heading);
+    EXPECT_EQ(driver::ControlText(dialog, kSetupBodyId), "First line\r\nSecond line\r\n\r\nFourth line");
     EXPECT_EQ(driver::ControlText(dialog, IDOK), "&Install");
     EXPECT_EQ(driver::ControlText(dialog, IDCANCEL), "Exit");
     // Each escape became a line break of the body.
-    HWND body = GetDlgItem(dialog, kBodyId);
+    HWND body = GetDlgItem(dialog, kSetupBodyId);
     EXPECT_EQ(SendTo(body, EM_GETLINECOUNT), 4);
     EXPECT_EQ(SendTo(body, EM_LINEINDEX, 1), 12);
 
@@ -125,7 +125,7 @@ TEST(SetupDialog, EmptyBodyAndLongLinesThatWrap) {
     texts.body = "";
     ShownDialog empty(texts, false);
     ASSERT_NE(empty.Dialog(), nullptr);
-    EXPECT_EQ(driver::ControlText(empty.Dialog(), kBodyId), "");
+    EXPECT_EQ(driver::ControlText(empty.Dialog(), kSetupBodyId), "");
     ASSERT_TRUE(driver::PressButton(empty.Dialog(), IDOK));
     EXPECT_EQ(empty.ExitStatus(), kDialogConfirmed);
 
@@ -137,7 +137,7 @@ TEST(SetupDialog, EmptyBodyAndLongLinesThatWrap) {
     ShownDialog wrapped(texts, false);
     ASSERT_NE(wrapped.Dialog(), nullptr);
     // No horizontal scrolling: the one line is shown on several.
-    EXPECT_GT(SendTo(GetDlgItem(wrapped.Dialog(), kBodyId), EM_GETLINECOUNT), 2);
+    EXPECT_GT(SendTo(GetDlgItem(wrapped.Dialog(), kSetupBodyId), EM_GETLINECOUNT), 2);
     ASSERT_TRUE(driver::PressButton(wrapped.Dialog(), IDOK));
     EXPECT_EQ(wrapped.ExitStatus(), kDialogConfirmed);
 }
@@ -208,8 +208,8 @@ TEST_P(CancelWithQuestion, NoKeepsTheDialogAndYesEndsItWithTwo) {
     ASSERT_EQ(driver::WaitForSetupDialog(shown.Id()), dialog);
     EXPECT_TRUE(shown.StillRunning());
     EXPECT_EQ(driver::WindowText(dialog), "Patch");
-    EXPECT_EQ(driver::ControlText(dialog, kHeadingId), "Patch");
-    EXPECT_EQ(driver::ControlText(dialog, kBodyId), "Body\r\ntext");
+    EXPECT_EQ(driver::ControlText(dialog, kSetupHeadingId), "Patch");
+    EXPECT_EQ(driver::ControlText(dialog, kSetupBodyId), "Body\r\ntext");
     EXPECT_EQ(driver::ControlText(dialog, IDOK), "&Install");
     EXPECT_EQ(driver::ControlText(dialog, IDCANCEL), "Exit");
 
