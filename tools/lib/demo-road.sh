@@ -13,7 +13,7 @@ DEMO_PICTURES=(install-dialog:install-dialog install-box-1:install-success run-b
 demo_xvfb_pid=""
 demo_prefix=""
 
-# demo_locate_built_files WIN32_DIR: the files of the medium and the driver.
+# demo_locate_built_files CROSS_DIR: the files of the medium and the driver.
 demo_locate_built_files() {
     local dir=$1
     demo_setup_exe=$dir/src/Setup.exe
@@ -61,8 +61,8 @@ demo_stop() {
     fi
 }
 
-# demo_make_prefix DIR INTERACTIVE: a fresh 32-bit prefix that draws real
-# windows (the X11 driver), so that they can be pictured or clicked.
+# demo_make_prefix DIR INTERACTIVE: a fresh prefix of the chosen architecture
+# (wine_use_arch) that draws real windows (the X11 driver), so that they can be pictured or clicked.
 demo_make_prefix() {
     wine_prefix_env "$1"
     # No add-on installers: their questions would wait for ever on Xvfb.
@@ -71,7 +71,7 @@ demo_make_prefix() {
     rm -rf "$WINEPREFIX"
     demo_prefix=$WINEPREFIX
     echo "== Fresh Wine prefix in $WINEPREFIX"
-    wineboot -i </dev/null >/dev/null 2>&1
+    wine wineboot -i </dev/null >/dev/null 2>&1
     # Debian's Wine doesn't find its own TrueType fonts (Marlett draws the
     # caption buttons); from the prefix's font folder it loads them.
     local font
