@@ -4,11 +4,12 @@ against cp -r, a CopyFileA program and an installer made with makensis, all on
 the same disk and under the same Wine prefix, and writes a Markdown report.
 
 Started by bench/run, which builds the programs and prepares the prefix; the
-environment (WINEPREFIX and the rest) comes from there.
+environment (WINEPREFIX, WINELOADER and the rest) comes from there.
 """
 
 import argparse
 import datetime
+import glob
 import json
 import os
 import platform
@@ -57,8 +58,11 @@ INSTALLER_TITLES = {
     "nsis": "NSIS `/S`",
 }
 SHORTCUT_NAMES = ("Start", "Read me", "Uninstall")
-SIZE_TARGET = 128 * KIB
 BIG_FILE_TARGET = 1.1
+QUICK_SUFFIX = "-quick"
+ARCHES = ("x86", "x64")
+COMPILERS = {"x86": "i686-w64-mingw32-g++-posix", "x64": "x86_64-w64-mingw32-g++-posix"}
+WINE_KINDS = {"x86": "32-bit Wine", "x64": "64-bit Wine"}
 
 
 class BenchError(Exception):
@@ -70,6 +74,13 @@ def windows_path(drive_c, path):
     return "C:\\" + relative.replace("/", "\\")
 
 
+def wine_loader():
+    """The Wine that runs the Windows programs: the one that bench/run chose
+    (its 64-bit loader is named in WINELOADER, which also starts every child
+    process), else Debian's wrapper, which runs the 32-bit one."""
+    return os.environ.get("WINELOADER") or shutil.which("wine") or "wine"
+
+
 def command_output(command):
     try:
         return subprocess.run(command, check=True, capture_output=True, text=True).stdout.strip()
@@ -77,7 +88,7 @@ def command_output(command):
         return "unknown"
 
 
-def machine_description(prefix):
+def machine_description(prefix, arch):
     cpu = "unknown"
     with open("/proc/cpuinfo") as info:
         for line in info:
@@ -97,9 +108,11 @@ def machine_description(prefix):
         "date": datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M UTC"),
         "machine": "%s, %d cores, %.0f GiB memory, %s, Linux %s"
         % (cpu, os.cpu_count(), memory_kib / (1024 * 1024), file_system, platform.release()),
-        "wine": command_output(["wine", "--version"]),
+        "arch": arch,
+        "loader": wine_loader(),
+        "wine": command_output([wine_loader(), "--version"]),
         "nsis": command_output(["makensis", "-VERSION"]),
-        "compiler": command_output(["i686-w64-mingw32-g++-posix", "--version"]).splitlines()[0],
+        "compiler": command_output([COMPILERS[arch], "--version"]).splitlines()[0],
     }
 
 
@@ -177,7 +190,11 @@ class Bench:
                 write_random_file(os.path.join(medium, file_name), size)
             self.write_setup_ini(name, "Bench %s" % name)
             self.make_peer(name, medium)
+        # The empty peer of each architecture, for the sizes; the measured
+        # architecture's also for start-up.
         self.make_peer("empty", None, stored=False)
+        for arch in ARCHES:
+            self.make_peer("empty-" + arch, None, stored=False, arch=arch)
         os.sync()
 
     def write_setup_ini(self, workload, install_name):
@@ -185,8 +202,10 @@ class Bench:
         with open(os.path.join(self.media, workload, "Setup.ini"), "wb") as ini:
             ini.write(source_setup_ini(install_name, payload_names(count)))
 
-    def make_peer(self, name, payload, stored=True):
+    def make_peer(self, name, payload, stored=True, arch=None):
         command = ["makensis", "-V1", "-DOUTFILE=%s" % os.path.join(self.peers, name + ".exe")]
+        if (arch or self.args.arch) == "x64":
+            command.append("-DAMD64")
         if stored:
             command.append("-DSTORED")
         if payload is not None:
@@ -206,7 +225,7 @@ class Bench:
         with open(log + ".out", "w") as out, open(log + ".err", "w") as err:
             # Files, not pipes: services that Wine starts would inherit a pipe
             # and keep it open after the program ends.
-            status = subprocess.run(["wine", program] + list(arguments), stdin=subprocess.DEVNULL,
+            status = subprocess.run([wine_loader(), program] + list(arguments), stdin=subprocess.DEVNULL,
                                     stdout=out, stderr=err).returncode
         with open(log + ".out") as out:
             values = dict(line.rstrip("\r\n").split("=", 1) for line in out if "=" in line)
@@ -367,10 +386,13 @@ class Bench:
         self.measure_uninstalls(installs)
 
     def sizes(self):
-        return {
-            "ours": os.path.getsize(self.args.setup_exe),
-            "nsis": os.path.getsize(os.path.join(self.peers, "empty.exe")),
-        }
+        """Setup.exe and the empty peer of each architecture, in bytes."""
+        setup_exes = {self.args.arch: self.args.setup_exe}
+        other = next(a for a in ARCHES if a != self.args.arch)
+        setup_exes[other] = self.args.other_setup_exe
+        return {arch: {"ours": os.path.getsize(setup_exes[arch]),
+                       "nsis": os.path.getsize(os.path.join(self.peers, "empty-%s.exe" % arch))}
+                for arch in ARCHES}
 
     def clean_up(self):
         shutil.rmtree(self.root, ignore_errors=True)
@@ -395,15 +417,79 @@ def verdict(met):
     return "met" if met else "**missed**"
 
 
-def report(bench, machine, sizes, started):
+def sizes_by_arch(sizes, machine):
+    """The sizes of a report as {arch: {"ours": bytes, "nsis": bytes}}; the
+    earliest reports held one build's sizes, of the compiler they name."""
+    if "ours" in sizes:
+        arch = "x64" if "x86_64" in machine.get("compiler", "") else "x86"
+        return {arch: sizes}
+    return sizes
+
+
+def previous_report(results, current_name):
+    """The name and the Setup.exe sizes of the latest report before this one,
+    or (None, {}). Quick reports are tries of the machinery and stay out of
+    the repository, so they are never what a size is compared with."""
+    for path in sorted(glob.glob(os.path.join(results, "*.json")), reverse=True):
+        name = os.path.splitext(os.path.basename(path))[0]
+        if name == current_name or name.endswith(QUICK_SUFFIX):
+            continue
+        try:
+            with open(path) as source:
+                earlier = json.load(source)
+            return name, sizes_by_arch(earlier["sizes"], earlier.get("machine", {}))
+        except (OSError, ValueError, KeyError, TypeError) as error:
+            print("bench: %s skipped: %s" % (path, error), file=sys.stderr)
+    return None, {}
+
+
+def size_changes(sizes, previous_sizes):
+    """{arch: change in bytes, or None where the earlier report has no size}."""
+    changes = {}
+    for arch in ARCHES:
+        earlier = previous_sizes.get(arch, {}).get("ours")
+        changes[arch] = None if earlier is None else sizes[arch]["ours"] - earlier
+    return changes
+
+
+def size_change_text(change, size):
+    if change is None:
+        return "no earlier size"
+    if change > 0:
+        return "**grew** by %d bytes (from %d)" % (change, size - change)
+    if change < 0:
+        return "shrank by %d bytes (from %d)" % (-change, size - change)
+    return "unchanged"
+
+
+def size_lines(sizes, previous_name, changes, note):
+    lines = ["| File size of the %s build (NSIS: %s stub, empty payload, default compression) | %.1f KiB | %.1f KiB | %s |"
+             % (arch, "x86-ansi" if arch == "x86" else "amd64-unicode", sizes[arch]["ours"] / KIB,
+                sizes[arch]["nsis"] / KIB, ratio_text(sizes[arch]["ours"], sizes[arch]["nsis"]))
+             for arch in ARCHES]
+    lines += ["", "Since the last report (%s):" % ("`%s`" % previous_name if previous_name else "none"), ""]
+    for arch in ARCHES:
+        lines.append("- Setup.exe %s: %d bytes, %s." % (arch, sizes[arch]["ours"], size_change_text(changes[arch], sizes[arch]["ours"])))
+    if any(change is not None and change > 0 for change in changes.values()):
+        lines.append("- Why it grew: %s" % (note or "**not explained** (bench/run --size-note TEXT)"))
+    elif note:
+        lines.append("- Note: %s" % note)
+    return lines
+
+
+def report(bench, machine, sizes, started, previous_name, changes):
     samples = bench.samples
     rounds = bench.rounds
+    arch = machine["arch"]
     lines = [
         "# Benchmark of Setup.exe",
         "",
         "- Date: %s" % machine["date"],
         "- Machine: %s" % machine["machine"],
-        "- Wine: %s (one prefix, null graphics driver, persistent wineserver)" % machine["wine"],
+        "- Architecture: %s (Setup.exe, the benchmark's programs and the NSIS peer alike), under %s"
+        % (arch, WINE_KINDS[arch]),
+        "- Wine loader: `%s`, %s (one prefix, null graphics driver, persistent wineserver)"
+        % (machine["loader"], machine["wine"]),
         "- Peer: makensis %s; compiler: %s" % (machine["nsis"], machine["compiler"]),
         "- Medians of %d rounds (%d for start-up, no files and the big file); every run writes into a fresh "
         "folder; warm cache; `sync` after each run, outside the timing. The whole run, builds included, took "
@@ -454,8 +540,9 @@ def report(bench, machine, sizes, started):
         "|---|---:|---:|---:|",
         "| Process start to the first dialog on screen | %s | %s | %s |" % (
             seconds_text(startup_ours), seconds_text(startup_nsis), ratio_text(startup_ours, startup_nsis)),
-        "| File size, all resources included (NSIS: empty payload, default compression) | %.1f KiB | %.1f KiB | %s |"
-        % (sizes["ours"] / KIB, sizes["nsis"] / KIB, ratio_text(sizes["ours"], sizes["nsis"])),
+    ]
+    lines += size_lines(sizes, previous_name, changes, bench.args.size_note)
+    lines += [
         "",
         "## Targets",
         "",
@@ -477,8 +564,6 @@ def report(bench, machine, sizes, started):
                          % (title[0].upper() + title[1:], verdict(row["ours"] < row["nsis"]
                                                                    and row["ours"] < row["copyfilea"]),
                             ratio_text(row["ours"], row["nsis"]), ratio_text(row["ours"], row["copyfilea"])))
-    lines.append("- Setup.exe at most %d KiB: %s (%.1f KiB)." % (SIZE_TARGET // KIB, verdict(sizes["ours"] <= SIZE_TARGET),
-                                                               sizes["ours"] / KIB))
     # This machine's disk and memory have slow spells (writes of a big file
     # now and then take several times as long, whoever writes): every round
     # is shown, so that a median can be weighed.
@@ -490,40 +575,54 @@ def report(bench, machine, sizes, started):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--arch", choices=ARCHES, required=True, help="of every Windows program measured")
     parser.add_argument("--setup-exe", required=True)
+    parser.add_argument("--other-setup-exe", required=True, help="the other architecture's build, for its size")
     parser.add_argument("--tools", required=True, help="folder of bench_driver.exe and copy_files.exe")
     parser.add_argument("--nsis-script", required=True)
     parser.add_argument("--results", required=True, help="folder for the report")
     parser.add_argument("--rounds", type=int, default=3)
     parser.add_argument("--quick", action="store_true", help="a tenth of the work, for trying the machinery")
     parser.add_argument("--only", help="comma-separated workloads to measure: big, files64k, files1k")
+    parser.add_argument("--size-note", help="why Setup.exe grew since the last report")
     args = parser.parse_args()
 
     # bench/run passes the time it started, so that the builds count too.
     started = float(os.environ.get("BENCH_STARTED", time.time()))
     bench = Bench(args)
-    machine = machine_description(bench.prefix)
+    machine = machine_description(bench.prefix, args.arch)
     machine["date"] = datetime.datetime.fromtimestamp(started, datetime.timezone.utc).strftime("%Y-%m-%d %H:%M UTC")
+    stamp = datetime.datetime.fromtimestamp(started, datetime.timezone.utc).strftime("%Y-%m-%d-%H%M")
+    name = stamp + (QUICK_SUFFIX if args.quick else "")
+    print("== Wine loader %s (%s), %s programs" % (machine["loader"], machine["wine"], args.arch), flush=True)
     print("== Workloads and peer installers", flush=True)
     bench.prepare()
     try:
-        bench.measure()
+        # Known before the long part, so that unexplained growth is said at once.
         sizes = bench.sizes()
+        previous_name, previous_sizes = previous_report(args.results, name)
+        changes = size_changes(sizes, previous_sizes)
+        for arch in ARCHES:
+            print("== Setup.exe %s: %d bytes; against %s: %s"
+                  % (arch, sizes[arch]["ours"], previous_name or "no earlier report",
+                     size_change_text(changes[arch], sizes[arch]["ours"]).replace("*", "")), flush=True)
+        if any(change is not None and change > 0 for change in changes.values()) and not args.size_note:
+            print("bench: Setup.exe grew; say why with --size-note TEXT (the report marks it unexplained)",
+                  file=sys.stderr, flush=True)
+        bench.measure()
     except BenchError as error:
         print("bench: %s" % error, file=sys.stderr)
         print("bench: samples so far: %s" % json.dumps(bench.samples, sort_keys=True), file=sys.stderr)
         return 1
     finally:
         bench.clean_up()
-    text = report(bench, machine, sizes, started)
-    stamp = datetime.datetime.fromtimestamp(started, datetime.timezone.utc).strftime("%Y-%m-%d-%H%M")
-    suffix = "-quick" if args.quick else ""
+    text = report(bench, machine, sizes, started, previous_name, changes)
     os.makedirs(args.results, exist_ok=True)
-    with open(os.path.join(args.results, stamp + suffix + ".md"), "w") as out:
+    with open(os.path.join(args.results, name + ".md"), "w") as out:
         out.write(text)
-    with open(os.path.join(args.results, stamp + suffix + ".json"), "w") as out:
-        json.dump({"machine": machine, "sizes": sizes, "rounds": bench.rounds, "samples": bench.samples},
-                  out, indent=1, sort_keys=True)
+    with open(os.path.join(args.results, name + ".json"), "w") as out:
+        json.dump({"machine": machine, "sizes": sizes, "size_note": args.size_note, "previous": previous_name,
+                   "rounds": bench.rounds, "samples": bench.samples}, out, indent=1, sort_keys=True)
     print()
     print(text)
     return 0

@@ -1,7 +1,8 @@
 ; The peer installer of the benchmark: the same files into a folder under
 ; Program Files, the same three Start-menu shortcuts, and an uninstaller that
 ; removes exactly what was installed. Built by bench/measure.py with
-;   makensis [-DSTORED] -DOUTFILE=... [-DPAYLOAD=<folder> -DREMOVE_LIST=<include>] peer.nsi
+;   makensis [-DAMD64] [-DSTORED] -DOUTFILE=... [-DPAYLOAD=<folder> -DREMOVE_LIST=<include>] peer.nsi
+; AMD64 makes a 64-bit installer, to be compared with the x64 Setup.exe;
 ; PAYLOAD holds the files to install (none for the size comparison);
 ; REMOVE_LIST holds one Delete line per installed file.
 
@@ -14,9 +15,19 @@ SetCompress off
 CRCCheck off
 !endif
 
+; Each side runs as the same kind of process: 32-bit against the x86 build,
+; 64-bit (the only stubs of that kind are Unicode ones) against x64.
+!ifdef AMD64
+Target amd64-unicode
+!endif
+
 Name "Bench Peer"
 OutFile "${OUTFILE}"
+!ifdef AMD64
+InstallDir "$PROGRAMFILES64\Bench Peer"
+!else
 InstallDir "$PROGRAMFILES\Bench Peer"
+!endif
 RequestExecutionLevel admin
 
 Page directory
