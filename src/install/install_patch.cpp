@@ -2,11 +2,13 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <string>
 #include <vector>
 
+#include "app/module_path.h"
 #include "install/file_copy.h"
 #include "install/install_changes.h"
 #include "install/registry_key.h"
@@ -100,6 +102,17 @@ void FillDialogTexts(const InstallSettings& settings) {
     g_confirmCancel = true;
 }
 
+// Run and uninstall mode take the installed Setup.exe's own full path into
+// fixed buffers; one that doesn't fit the smaller would leave a patch that
+// can be neither started nor removed. False also when no full path can be made.
+bool InstalledExePathFits(const std::string& targetFolder) {
+    const std::string installedExe = JoinWithBackslash(targetFolder, kSetupExeName);
+    // Asked without a buffer, the call gives the size the path needs,
+    // terminator included, or 0.
+    const DWORD size = GetFullPathNameA(installedExe.c_str(), 0, nullptr, nullptr);
+    return size != 0 && size <= std::min(kLaunchPathLimit, kUninstallPathLimit);
+}
+
 // Copies the sources in order into the target folder, recording each finished
 // copy; false at the first that fails, with the sources after it untouched.
 bool CopySourceFiles(const std::vector<std::string>& sourceNames, const std::string& targetFolder,
@@ -151,6 +164,10 @@ int InstallPatch() {
         return kSucceeded;
     }
 
+    // Refused before anything is made: an install there couldn't be used.
+    if (!InstalledExePathFits(targetFolder)) {
+        return ReportFailure(settings.errorFile, settings.copied.errorHeader);
+    }
     InstallChanges changes;
     if (!MakeSureFolderExists(targetFolder, changes)) {
         return ReportFailure(settings.errorFile, settings.copied.errorHeader);

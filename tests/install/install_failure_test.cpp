@@ -1,11 +1,12 @@
 // Installs that stop: the roll-back of a failed copy or record, the rights
-// test, a target folder that can't be made, and a cancelled dialog.
+// test, a target folder that can't be made or used, and a cancelled dialog.
 
 #include <windows.h>
 
 #include <sddl.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -327,6 +328,43 @@ TEST_F(InstallTest, RecordThatCantBeAppendedRollsBack) {
     EXPECT_EQ(status, kFailureStatus);
     ExpectRolledBack(programFiles_.Path(), {"keep.txt"});
 }
+
+// Run and uninstall mode can't find an installed Setup.exe whose full path
+// has 255 characters or more; install refuses such a target folder before
+// it makes anything.
+struct TargetLengthCase {
+    const char* name;
+    std::size_t installedExePathLength;
+    bool refused;
+};
+
+class InstallTargetLengthTest : public InstallTest, public ::testing::WithParamInterface<TargetLengthCase> {};
+
+TEST_P(InstallTargetLengthTest, RefusesATargetTooLongForTheInstalledSetupExe) {
+    const std::string prefix = programFiles_.Path() + "\\";
+    const std::size_t nameLength = GetParam().installedExePathLength - prefix.size() - std::strlen("\\Setup.exe");
+    const std::string targetName(nameLength, 't');
+    ASSERT_EQ((prefix + targetName + "\\Setup.exe").size(), GetParam().installedExePathLength);
+    PrepareMedium(targetName, {});
+
+    const InstallRun run = RunFromMedium();
+
+    EXPECT_TRUE(run.dialogShown);
+    if (GetParam().refused) {
+        ExpectErrorFileBox(run);
+        ExpectNothingLeft(programFiles_.Path());
+    } else {
+        ExpectSuccessBox(run);
+        EXPECT_TRUE(testenv::PathExists(prefix + targetName + "\\Setup.exe"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, InstallTargetLengthTest,
+                         ::testing::Values(TargetLengthCase{"Of254", 254, false}, TargetLengthCase{"Of255", 255, true},
+                                           TargetLengthCase{"Of256", 256, true}),
+                         [](const ::testing::TestParamInfo<TargetLengthCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST_F(InstallTest, TwoLevelTargetFolderWithoutItsParentFails) {
     PrepareMedium("Missing\\Target", {"one.bin"});
