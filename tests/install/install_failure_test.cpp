@@ -267,9 +267,11 @@ TEST_F(InstallTest, SourceEndingEarlyRollsBack) {
     ExpectNothingLeft(programFiles_.Path());
 }
 
+constexpr DWORD kReadChunk = 4096;
+
 // Opens the installed Setup.ini as soon as Setup.exe has written and closed
-// it (a writer that still holds it shares no deleting), sharing reading and
-// deleting but no writing: the record can't be appended then, and the
+// it, sharing reading and deleting but no writing (so the open fails while
+// Setup.exe still writes): the record can't be appended then, and the
 // roll-back can still delete the file. Its bytes at that moment go to `bytes`.
 HANDLE HoldOnceWritten(const std::string& path, std::string& bytes) {
     const DWORD start = GetTickCount();
@@ -277,9 +279,9 @@ HANDLE HoldOnceWritten(const std::string& path, std::string& bytes) {
         HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, 0, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
-            char chunk[4096];
+            char chunk[kReadChunk];
             DWORD got = 0;
-            while (ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got != 0) {
+            while (ReadFile(file, chunk, kReadChunk, &got, nullptr) && got != 0) {
                 bytes.append(chunk, got);
             }
             return file;
