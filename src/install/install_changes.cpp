@@ -46,7 +46,7 @@ std::string SetAside(const std::string& path) {
         return std::string();
     }
     if (!MoveFileExA(path.c_str(), unique, MOVEFILE_REPLACE_EXISTING)) {
-        // Only the empty placeholder is lost if this fails too.
+        // Should this fail too, an empty file is all that is left behind.
         (void)DeleteFileA(unique);
         return std::string();
     }
