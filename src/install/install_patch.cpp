@@ -2,12 +2,15 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <string>
 #include <vector>
 
+#include "app/module_path.h"
 #include "install/file_copy.h"
+#include "install/install_changes.h"
 #include "install/registry_key.h"
 #include "install/start_menu.h"
 #include "setupfile/installed_setup.h"
@@ -99,31 +102,29 @@ void FillDialogTexts(const InstallSettings& settings) {
     g_confirmCancel = true;
 }
 
-bool PathExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// Creates only the last level. Any existing path counts, even a file.
-bool MakeSureFolderExists(const std::string& folder) {
-    if (PathExists(folder)) {
-        return true;
-    }
-    // Whether the folder is there afterwards is what counts, not the call's result.
-    (void)CreateDirectoryA(folder.c_str(), nullptr);
-    return PathExists(folder);
+// Run and uninstall mode take the installed Setup.exe's own full path into
+// fixed buffers; one that doesn't fit the smaller would leave a patch that
+// can be neither started nor removed. False also when no full path can be made.
+bool InstalledExePathFits(const std::string& targetFolder) {
+    const std::string installedExe = JoinWithBackslash(targetFolder, kSetupExeName);
+    // Asked without a buffer, the call gives the size the path needs,
+    // terminator included, or 0.
+    const DWORD size = GetFullPathNameA(installedExe.c_str(), 0, nullptr, nullptr);
+    return size != 0 && size <= std::min(kLaunchPathLimit, kUninstallPathLimit);
 }
 
 // Copies the sources in order into the target folder, recording each finished
 // copy; false at the first that fails, with the sources after it untouched.
 bool CopySourceFiles(const std::vector<std::string>& sourceNames, const std::string& targetFolder,
-                     std::vector<std::string>& createdFiles) {
+                     std::vector<std::string>& createdFiles, InstallChanges& changes) {
     std::unique_ptr<CopyBuffer> buffer(new (std::nothrow) CopyBuffer);
     if (!buffer) {
         return false;
     }
     for (const std::string& name : sourceNames) {
         const std::string destination = JoinWithBackslash(targetFolder, name);
-        if (!CopyFileThroughBuffer(kCurrentFolderPrefix + name, destination, *buffer)) {
+        if (!MakeWayFor(destination, changes) ||
+            !CopyFileThroughBuffer(kCurrentFolderPrefix + name, destination, *buffer)) {
             return false;
         }
         createdFiles.push_back(destination);
@@ -131,18 +132,16 @@ bool CopySourceFiles(const std::vector<std::string>& sourceNames, const std::str
     return true;
 }
 
-// Folders stay: the target folder may have existed before the install.
-void DeleteCreatedFiles(const std::vector<std::string>& createdFiles) {
-    for (const std::string& path : createdFiles) {
-        // A file that can't be deleted is passed over; the others still go.
-        (void)DeleteFileA(path.c_str());
-    }
-}
-
 int ReportFailure(const std::string& text, const std::string& caption) {
     // An OK box: its answer changes nothing.
     (void)ShowMessage(text, caption, MB_OK);
     return kFailed;
+}
+
+// Once the target folder is in place a failure leaves the disk as it found it.
+int RollBackAndReportFailure(const InstallChanges& changes, const InstallSettings& settings) {
+    RollBack(changes);
+    return ReportFailure(settings.errorFile, settings.copied.errorHeader);
 }
 
 }  // namespace
@@ -165,12 +164,17 @@ int InstallPatch() {
         return kSucceeded;
     }
 
-    if (!MakeSureFolderExists(targetFolder)) {
+    // Refused before anything is made: an install there couldn't be used.
+    if (!InstalledExePathFits(targetFolder)) {
+        return ReportFailure(settings.errorFile, settings.copied.errorHeader);
+    }
+    InstallChanges changes;
+    if (!MakeSureFolderExists(targetFolder, changes)) {
         return ReportFailure(settings.errorFile, settings.copied.errorHeader);
     }
     const std::string installedSetup = JoinWithBackslash(targetFolder, kSetupIniName);
-    if (!WriteInstalledSetup(installedSetup, settings.copied)) {
-        return ReportFailure(settings.errorFile, settings.copied.errorHeader);
+    if (!MakeWayFor(installedSetup, changes) || !WriteInstalledSetup(installedSetup, settings.copied)) {
+        return RollBackAndReportFailure(changes, settings);
     }
 
     std::vector<std::string> createdFolders{targetFolder};
@@ -180,14 +184,17 @@ int InstallPatch() {
         sourceNames.push_back(std::move(name));
     }
 
-    if (!CopySourceFiles(sourceNames, targetFolder, createdFiles)) {
-        DeleteCreatedFiles(createdFiles);
-        return ReportFailure(settings.errorFile, settings.copied.errorHeader);
+    if (!CopySourceFiles(sourceNames, targetFolder, createdFiles, changes)) {
+        return RollBackAndReportFailure(changes, settings);
     }
 
     CreateStartMenuGroup(targetFolder, settings.copied.appName, settings.shortcutNames, createdFiles,
-                         createdFolders);
-    AppendInstallRecord(installedSetup, createdFiles, createdFolders);
+                         createdFolders, changes);
+    // Without its whole record the install couldn't be removed again.
+    if (!AppendInstallRecord(installedSetup, createdFiles, createdFolders)) {
+        return RollBackAndReportFailure(changes, settings);
+    }
+    KeepChanges(changes);
 
     (void)ShowMessage(settings.successInstall, settings.copied.successHeader, MB_OK);
     return kSucceeded;

@@ -89,13 +89,19 @@ HRESULT SaveLink(IShellLinkA* link, const std::string& linkPath) {
 }  // namespace
 
 void CreateStartMenuGroup(const std::string& targetFolder, const std::string& appName, const ShortcutNames& names,
-                          std::vector<std::string>& createdFiles, std::vector<std::string>& createdFolders) {
+                          std::vector<std::string>& createdFiles, std::vector<std::string>& createdFolders,
+                          InstallChanges& changes) {
     std::string programsFolder;
     if (!FindProgramsFolder(programsFolder)) {
         return;
     }
     std::string groupFolder = JoinWithBackslash(programsFolder, appName);
+    const bool groupExisted = PathExists(groupFolder);
     ResetGroupFolder(groupFolder);
+    // A group that was there before, even empty, stays after a roll-back.
+    if (!groupExisted && PathExists(groupFolder)) {
+        changes.newFolders.push_back(groupFolder);
+    }
     createdFolders.push_back(groupFolder);
 
     const std::string* nameValues[] = {&names.start, &names.readMe, &names.uninstall};
@@ -106,9 +112,12 @@ void CreateStartMenuGroup(const std::string& targetFolder, const std::string& ap
         // Always a backslash here, even after an AppName that ends in one.
         std::string linkPath = groupFolder + "\\" + *nameValues[i] + ".lnk";
         // A shortcut that can't be saved is still recorded, so that uninstall
-        // removes whatever may have been left under that name.
-        (void)CreateShortcut(targetPath, linkPath, targetFolder, shortcut.description, shortcut.arguments,
-                             shortcut.iconIndex);
+        // removes whatever may have been left under that name. An earlier
+        // file there that can't be set aside gets no shortcut over it.
+        if (MakeWayFor(linkPath, changes)) {
+            (void)CreateShortcut(targetPath, linkPath, targetFolder, shortcut.description, shortcut.arguments,
+                                 shortcut.iconIndex);
+        }
         createdFiles.push_back(linkPath);
     }
 }

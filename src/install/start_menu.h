@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "install/install_changes.h"
+
 struct ShortcutNames {
     std::string start;
     std::string readMe;
@@ -13,8 +15,12 @@ struct ShortcutNames {
 // Makes the group folder named after `appName` in the Programs folder and the
 // three shortcuts in it; appends the group folder and the three link paths to
 // the lists once the Programs folder is found. Failures are passed over.
+// `changes` learns of a group folder that wasn't there and of each link
+// written; a file already under a link's name is set aside first, and one
+// that can't be is left alone, without a shortcut in its place.
 void CreateStartMenuGroup(const std::string& targetFolder, const std::string& appName, const ShortcutNames& names,
-                          std::vector<std::string>& createdFiles, std::vector<std::string>& createdFolders);
+                          std::vector<std::string>& createdFiles, std::vector<std::string>& createdFolders,
+                          InstallChanges& changes);
 
 // Saves one shell link; true when the file was saved. A link path that doesn't
 // fit the shell's wide path of MAX_PATH characters is not saved.

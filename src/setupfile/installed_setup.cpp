@@ -87,14 +87,15 @@ bool WriteInstalledSetup(const std::string& path, const InstalledSetupValues& va
     return true;
 }
 
-void AppendInstallRecord(const std::string& path, const std::vector<std::string>& createdFiles,
+bool AppendInstallRecord(const std::string& path, const std::vector<std::string>& createdFiles,
                          const std::vector<std::string>& createdFolders) {
     std::FILE* file = std::fopen(path.c_str(), "ab");
     if (file == nullptr) {
-        return;
+        return false;
     }
     PutNumberedSection(file, kFilesSection, createdFiles);
     PutNumberedSection(file, kFoldersSection, createdFolders);
-    // Nothing to report: install ends with its success message either way.
-    (void)CloseAfterWriting(file);
+    // A record cut short (a full disk) would leave files that uninstall
+    // doesn't know of: the caller must not take the install for done.
+    return CloseAfterWriting(file);
 }

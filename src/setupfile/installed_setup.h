@@ -28,7 +28,8 @@ struct InstalledSetupValues {
 // file can't be created or a write fails; then no file is left.
 bool WriteInstalledSetup(const std::string& path, const InstalledSetupValues& values);
 
-// Appends the sections Files and Folders, numbering each list from 1. Writes
-// nothing when the file can't be opened.
-void AppendInstallRecord(const std::string& path, const std::vector<std::string>& createdFiles,
+// Appends the sections Files and Folders, numbering each list from 1. False
+// when the file can't be opened (nothing is written) or the record didn't
+// reach it whole; the file may then end in part of a record.
+bool AppendInstallRecord(const std::string& path, const std::vector<std::string>& createdFiles,
                          const std::vector<std::string>& createdFolders);

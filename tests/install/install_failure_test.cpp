@@ -1,11 +1,12 @@
-// Installs that stop: the roll-back of a failed copy, the rights test, a
-// target folder that can't be made, and a cancelled dialog.
+// Installs that stop: the roll-back of a failed copy or record, the rights
+// test, a target folder that can't be made or used, and a cancelled dialog.
 
 #include <windows.h>
 
 #include <sddl.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -17,13 +18,54 @@ namespace {
 
 using testenv::FolderEntries;
 
-// After a failed copy only the target folder is left (with whatever it held
-// before) and the Start-menu step never ran.
+// After a failure into a target folder that the run made, nothing is left:
+// not the folder, nor a Start-menu group.
+void ExpectNothingLeft(const std::string& programFiles) {
+    EXPECT_EQ(FolderEntries(programFiles), std::vector<std::string>{}) << "left: " << DescribeFolder(programFiles);
+    EXPECT_FALSE(testenv::PathExists(GroupFolder()));
+}
+
+// After a failure into a target folder that was there before, the folder is
+// left with what it held before, and no Start-menu group.
 void ExpectRolledBack(const std::string& programFiles, const std::vector<std::string>& leftInTarget) {
     EXPECT_EQ(FolderEntries(programFiles), std::vector<std::string>{"Target"});
     EXPECT_EQ(FolderEntries(programFiles + "\\Target"), leftInTarget)
         << "left: " << DescribeFolder(programFiles + "\\Target");
     EXPECT_FALSE(testenv::PathExists(GroupFolder()));
+}
+
+// A file that the install finds in its way: bytes and attributes, for
+// telling whether it came back whole.
+struct EarlierFile {
+    const char* name;
+    std::string bytes;
+    DWORD attributes;
+};
+
+// An earlier install of the patch: its installed Setup.ini with a record, and
+// a hidden copy of the first Files entry.
+std::vector<EarlierFile> EarlierInstall() {
+    return {{"Setup.ini", "[General]\r\nMode=\"Run\"\r\n\r\n[Files]\r\n1=\"earlier\"\r\n\r\n", FILE_ATTRIBUTE_ARCHIVE},
+            {"one.bin", PatternBytes(3000, 20), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE}};
+}
+
+void PlaceEarlierFiles(const std::string& folder, const std::vector<EarlierFile>& files) {
+    for (const EarlierFile& file : files) {
+        const std::string path = folder + "\\" + file.name;
+        ASSERT_TRUE(testenv::WriteFileBytes(path, file.bytes)) << path;
+        ASSERT_TRUE(SetFileAttributesA(path.c_str(), file.attributes)) << path;
+        ASSERT_EQ(GetFileAttributesA(path.c_str()), file.attributes) << path;
+    }
+}
+
+void ExpectEarlierFilesBack(const std::string& folder, const std::vector<EarlierFile>& files) {
+    for (const EarlierFile& file : files) {
+        const std::string path = folder + "\\" + file.name;
+        std::string bytes;
+        EXPECT_TRUE(testenv::ReadFileBytes(path, bytes)) << path;
+        EXPECT_TRUE(bytes == file.bytes) << path << " is not the earlier file";
+        EXPECT_EQ(GetFileAttributesA(path.c_str()), file.attributes) << path;
+    }
 }
 
 TEST_F(InstallTest, MissingSetupExeOnTheMediumRollsBack) {
@@ -35,7 +77,7 @@ TEST_F(InstallTest, MissingSetupExeOnTheMediumRollsBack) {
 
     EXPECT_TRUE(run.dialogShown);
     ExpectErrorFileBox(run);
-    ExpectRolledBack(programFiles_.Path(), {});
+    ExpectNothingLeft(programFiles_.Path());
 }
 
 TEST_F(InstallTest, MissingThirdFilesEntryRollsBackTheFilesBeforeIt) {
@@ -48,7 +90,7 @@ TEST_F(InstallTest, MissingThirdFilesEntryRollsBackTheFilesBeforeIt) {
 
     EXPECT_TRUE(run.dialogShown);
     ExpectErrorFileBox(run);
-    ExpectRolledBack(programFiles_.Path(), {});
+    ExpectNothingLeft(programFiles_.Path());
 }
 
 // Ways in which the copy of the second Files entry can't be created.
@@ -87,11 +129,14 @@ bool ReadOnlyFilesRefuseWriting(const std::string& folder) {
     return refused;
 }
 
-TEST_P(InstallBlockedDestinationTest, RollsBackAndLeavesTheBlockerAlone) {
+// An earlier install lies in the target folder: what the run overwrote
+// before the blocker stopped it comes back.
+TEST_P(InstallBlockedDestinationTest, PutsBackWhatItOverwroteAndLeavesTheBlockerAlone) {
     const std::string target = TargetFolder();
     ASSERT_TRUE(CreateDirectoryA(target.c_str(), nullptr));
+    PlaceEarlierFiles(target, EarlierInstall());
     const std::string blocked = target + "\\two.bin";
-    std::vector<std::string> leftInTarget = {"two.bin"};
+    std::vector<std::string> leftInTarget = {"Setup.ini", "one.bin", "two.bin"};
     switch (GetParam().blocker) {
         case Blocker::HeldOpenWithoutSharing:
             ASSERT_TRUE(testenv::WriteFileBytes(blocked, "older"));
@@ -119,6 +164,7 @@ TEST_P(InstallBlockedDestinationTest, RollsBackAndLeavesTheBlockerAlone) {
     EXPECT_TRUE(run.dialogShown);
     ExpectErrorFileBox(run);
     ExpectRolledBack(programFiles_.Path(), leftInTarget);
+    ExpectEarlierFilesBack(target, EarlierInstall());
     if (heldOpen_ != INVALID_HANDLE_VALUE) {
         CloseHandle(heldOpen_);
         heldOpen_ = INVALID_HANDLE_VALUE;
@@ -155,7 +201,7 @@ TEST_F(InstallTest, FullDiskDuringTheCopyRollsBack) {
 
     EXPECT_TRUE(run.dialogShown);
     ExpectErrorFileBox(run);
-    ExpectRolledBack(programFiles_.Path(), {});
+    ExpectNothingLeft(programFiles_.Path());
 }
 
 // Cuts a file to nothing once its copy has begun to grow, so that the copy
@@ -178,6 +224,18 @@ bool TruncateOnceCopyGrows(const std::string& source, const std::string& copy) {
     return CloseHandle(file) && cut;
 }
 
+// A file of zeros that takes no room on the medium but time to copy.
+bool WriteSparseFile(const std::string& path, LONGLONG size) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    LARGE_INTEGER end;
+    end.QuadPart = size;
+    const bool sized = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    return CloseHandle(file) && sized;
+}
+
 // A source that ends before the size taken at its start: a sparse file of
 // 2 GiB, cut by the test while Setup.exe copies it.
 TEST_F(InstallTest, SourceEndingEarlyRollsBack) {
@@ -186,14 +244,7 @@ TEST_F(InstallTest, SourceEndingEarlyRollsBack) {
     AddMediumFile("one.bin", "one");
     AddMediumFile("never.bin", "never");
     const std::string source = medium_ / "shrinking.bin";
-    {
-        HANDLE file = CreateFileA(source.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        LARGE_INTEGER end;
-        end.QuadPart = kSourceSize;
-        EXPECT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file));
-        CloseHandle(file);
-    }
+    ASSERT_TRUE(WriteSparseFile(source, kSourceSize));
 
     driver::ChildProcess process;
     const std::string exe = medium_ / "Setup.exe";
@@ -213,8 +264,109 @@ TEST_F(InstallTest, SourceEndingEarlyRollsBack) {
     EXPECT_EQ(shown.caption, kErrorHeader);
     EXPECT_EQ(shown.text, kErrorFileShown);
     EXPECT_EQ(status, kFailureStatus);
-    ExpectRolledBack(programFiles_.Path(), {});
+    ExpectNothingLeft(programFiles_.Path());
 }
+
+constexpr DWORD kReadChunk = 4096;
+
+// Opens the installed Setup.ini as soon as Setup.exe has written and closed
+// it, sharing reading and deleting but no writing (so the open fails while
+// Setup.exe still writes): the record can't be appended then, and the
+// roll-back can still delete the file. Its bytes at that moment go to `bytes`.
+HANDLE HoldOnceWritten(const std::string& path, std::string& bytes) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < driver::kDefaultTimeoutMs) {
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            char chunk[kReadChunk];
+            DWORD got = 0;
+            while (ReadFile(file, chunk, kReadChunk, &got, nullptr) && got != 0) {
+                bytes.append(chunk, got);
+            }
+            return file;
+        }
+        Sleep(0);
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
+TEST_F(InstallTest, RecordThatCantBeAppendedRollsBack) {
+    const std::string target = TargetFolder();
+    // Made beforehand: a file deleted while the test holds it goes only when
+    // the test lets go, so a folder made by the run couldn't be removed.
+    ASSERT_TRUE(CreateDirectoryA(target.c_str(), nullptr));
+    ASSERT_TRUE(testenv::WriteFileBytes(target + "\\keep.txt", "from before"));
+    PrepareMedium(kTargetName, {"one.bin", "slow.bin"});
+    AddMediumFile("one.bin", "one");
+    // Keeps Setup.exe busy between writing the installed Setup.ini and the record.
+    ASSERT_TRUE(WriteSparseFile(medium_ / "slow.bin", 64ll * 1024 * 1024));
+
+    driver::ChildProcess process;
+    const std::string exe = medium_ / "Setup.exe";
+    ASSERT_TRUE(process.Start(exe, testenv::CommandLineFor(exe, ""), medium_.Path()));
+    HWND dialog = driver::WaitForSetupDialog(process.Id());
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(driver::PressButton(dialog, IDOK));
+    std::string heldBytes;
+    HANDLE held = HoldOnceWritten(target + "\\Setup.ini", heldBytes);
+    HWND box = held != INVALID_HANDLE_VALUE ? WaitForMessageBoxOnly(process) : nullptr;
+    driver::MessageBoxContents shown;
+    if (box != nullptr) {
+        shown = driver::ReadMessageBox(box);
+        (void)driver::PressButton(box, IDOK);
+    }
+    if (held != INVALID_HANDLE_VALUE) {
+        CloseHandle(held);
+    }
+    ASSERT_NE(held, INVALID_HANDLE_VALUE) << "the installed Setup.ini never came";
+    ASSERT_EQ(heldBytes.find("[Files]"), std::string::npos) << "held only after the record was written";
+    ASSERT_NE(box, nullptr) << "no message after the record failed";
+    DWORD status = 0;
+    ASSERT_TRUE(process.WaitForExit(status));
+
+    EXPECT_EQ(shown.caption, kErrorHeader);
+    EXPECT_EQ(shown.text, kErrorFileShown);
+    EXPECT_EQ(status, kFailureStatus);
+    ExpectRolledBack(programFiles_.Path(), {"keep.txt"});
+}
+
+// Run and uninstall mode can't find an installed Setup.exe whose full path
+// has 255 characters or more; install refuses such a target folder before
+// it makes anything.
+struct TargetLengthCase {
+    const char* name;
+    std::size_t installedExePathLength;
+    bool refused;
+};
+
+class InstallTargetLengthTest : public InstallTest, public ::testing::WithParamInterface<TargetLengthCase> {};
+
+TEST_P(InstallTargetLengthTest, RefusesATargetTooLongForTheInstalledSetupExe) {
+    const std::string prefix = programFiles_.Path() + "\\";
+    const std::size_t nameLength = GetParam().installedExePathLength - prefix.size() - std::strlen("\\Setup.exe");
+    const std::string targetName(nameLength, 't');
+    ASSERT_EQ((prefix + targetName + "\\Setup.exe").size(), GetParam().installedExePathLength);
+    PrepareMedium(targetName, {});
+
+    const InstallRun run = RunFromMedium();
+
+    EXPECT_TRUE(run.dialogShown);
+    if (GetParam().refused) {
+        ExpectErrorFileBox(run);
+        ExpectNothingLeft(programFiles_.Path());
+    } else {
+        ExpectSuccessBox(run);
+        EXPECT_TRUE(testenv::PathExists(prefix + targetName + "\\Setup.exe"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, InstallTargetLengthTest,
+                         ::testing::Values(TargetLengthCase{"Of254", 254, false}, TargetLengthCase{"Of255", 255, true},
+                                           TargetLengthCase{"Of256", 256, true}),
+                         [](const ::testing::TestParamInfo<TargetLengthCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST_F(InstallTest, TwoLevelTargetFolderWithoutItsParentFails) {
     PrepareMedium("Missing\\Target", {"one.bin"});

@@ -104,10 +104,14 @@ INSTANTIATE_TEST_SUITE_P(Values, InstallUnusableProgramFilesTest,
                              return std::string(info.param.name);
                          });
 
+// An earlier install lies there: its files are overwritten, and the copies
+// set aside on the way are gone with the success.
 TEST_F(InstallTest, ReusesAnExistingTargetFolderAndStillRecordsItFirst) {
     const std::string target = TargetFolder();
     ASSERT_TRUE(CreateDirectoryA(target.c_str(), nullptr));
     ASSERT_TRUE(testenv::WriteFileBytes(target + "\\keep.txt", "from before"));
+    ASSERT_TRUE(testenv::WriteFileBytes(target + "\\Setup.ini", "[General]\r\nMode=\"Run\"\r\n"));
+    ASSERT_TRUE(testenv::WriteFileBytes(target + "\\one.bin", "earlier one"));
     PrepareMedium(kTargetName, {"one.bin"});
     AddMediumFile("one.bin", PatternBytes(1000, 4));
 
@@ -115,6 +119,7 @@ TEST_F(InstallTest, ReusesAnExistingTargetFolderAndStillRecordsItFirst) {
 
     ExpectSuccessBox(run);
     EXPECT_EQ(FolderEntries(target), (std::vector<std::string>{"Setup.exe", "Setup.ini", "keep.txt", "one.bin"}));
+    ExpectCopiedFromMedium(target, {"Setup.exe", "one.bin"});
     std::string kept;
     ASSERT_TRUE(testenv::ReadFileBytes(target + "\\keep.txt", kept));
     EXPECT_EQ(kept, "from before");

@@ -68,14 +68,16 @@ TEST_F(FullDisk, FailingWriteOnTheWayLeavesNoFile) {
     EXPECT_FALSE(testenv::PathExists(path));
 }
 
-TEST_F(FullDisk, AppendingTheRecordChangesNothing) {
+// Install rolls back when the record doesn't reach the file whole, so the
+// failure must be told: both when it shows only at the final flush and when
+// a write on the way fails.
+TEST_F(FullDisk, AppendingARecordThatDoesNotFitFails) {
     const std::string path = folder_ + "\\Setup.ini";
-    AppendInstallRecord(path, {std::string(20000, 'f')}, {"folder"});
-    std::string bytes;
-    // The file may have been created, but nothing fitted into it.
-    if (testenv::ReadFileBytes(path, bytes)) {
-        EXPECT_TRUE(bytes.empty());
-        (void)DeleteFileA(path.c_str());
+    for (const std::size_t entryLength : {200u, 20000u}) {
+        // An empty file still fits: a full disk has no room for data, not for names.
+        ASSERT_TRUE(testenv::WriteFileBytes(path, ""));
+        EXPECT_FALSE(AppendInstallRecord(path, {std::string(entryLength, 'f')}, {"folder"})) << entryLength;
+        ASSERT_TRUE(DeleteFileA(path.c_str()));
     }
 }
 

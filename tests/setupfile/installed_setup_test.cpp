@@ -84,7 +84,7 @@ TEST_F(InstallFolders, InstallRecordFollowsInOrderAndEndsWithAnEmptyLine) {
     ASSERT_TRUE(WriteInstalledSetup(InstalledPath(), ReadInstalledSetupValues()));
     const std::vector<std::string> files = {InstalledPath(), target_ / "Setup.exe", target_ / "with space.txt"};
     const std::vector<std::string> folders = {target_.Path(), "C:\\Start Menu\\Programs\\Patch"};
-    AppendInstallRecord(InstalledPath(), files, folders);
+    EXPECT_TRUE(AppendInstallRecord(InstalledPath(), files, folders));
 
     std::string expected = kDefaultInstalledFile;
     expected.replace(expected.size() - 2, 2, "1=\"one.dll\"\r\n\r\n");
@@ -189,7 +189,7 @@ TEST_F(InstallFolders, NoFileWhenItCannotBeCreated) {
 
 TEST_F(InstallFolders, RecordIsNotWrittenWhenTheFileCannotBeOpened) {
     const std::string inMissingFolder = target_ / "missing\\Setup.ini";
-    AppendInstallRecord(inMissingFolder, {"a"}, {"b"});
+    EXPECT_FALSE(AppendInstallRecord(inMissingFolder, {"a"}, {"b"}));
     EXPECT_FALSE(testenv::PathExists(target_ / "missing"));
 }
 

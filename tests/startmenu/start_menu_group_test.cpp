@@ -39,9 +39,10 @@ protected:
     }
     void TearDown() override { testenv::RemoveTree(groupFolder_); }
 
-    // Runs the step as the install does, after the lists already hold entries.
+    // Runs the step as a finished install does, after the lists already hold entries.
     void CreateGroup(const ShortcutNames& names) {
-        CreateStartMenuGroup(target_.Path(), appName_, names, files_, folders_);
+        CreateStartMenuGroup(target_.Path(), appName_, names, files_, folders_, changes_);
+        KeepChanges(changes_);
     }
     std::string LinkPath(const std::string& name) const { return groupFolder_ + "\\" + name + ".lnk"; }
 
@@ -51,6 +52,7 @@ protected:
     std::string groupFolder_;
     std::vector<std::string> files_{"earlier\\Setup.ini", "earlier\\Setup.exe"};
     std::vector<std::string> folders_{"earlier"};
+    InstallChanges changes_;
 };
 
 TEST_F(StartMenuGroupTest, ThreeNamedShortcutsAreMadeAndAppendedInOrder) {
@@ -85,7 +87,7 @@ TEST_F(StartMenuGroupTest, TwoEqualNamesKeepTheLaterShortcut) {
 
 TEST_F(StartMenuGroupTest, MissingTargetFilesStillGetShortcuts) {
     ScratchFolder emptyTarget("smempty");
-    CreateStartMenuGroup(emptyTarget.Path(), appName_, {"a", "b", "c"}, files_, folders_);
+    CreateStartMenuGroup(emptyTarget.Path(), appName_, {"a", "b", "c"}, files_, folders_, changes_);
 
     ExpectLink(LinkPath("a"), emptyTarget.Path(), kStart);
     ExpectLink(LinkPath("b"), emptyTarget.Path(), kReadMe);
@@ -151,6 +153,28 @@ TEST_F(StartMenuGroupTest, ShortcutsOfTheSameNamesAreOverwritten) {
     CreateGroup({"s", "r", "u"});
 
     ExpectLink(LinkPath("r"), target_.Path(), kReadMe);
+    // The earlier file was set aside and is gone once the install is kept.
+    EXPECT_EQ(testenv::FolderEntries(groupFolder_), (std::vector<std::string>{"r.lnk", "s.lnk", "u.lnk"}));
+}
+
+// An install that fails after this step undoes it: a group folder it made
+// goes, and an earlier file under a link's name comes back as it was.
+TEST_F(StartMenuGroupTest, RollBackRemovesANewGroupAndPutsBackEarlierFiles) {
+    CreateStartMenuGroup(target_.Path(), appName_, {"s", "r", "u"}, files_, folders_, changes_);
+    ASSERT_TRUE(testenv::PathExists(LinkPath("u")));
+    RollBack(changes_);
+    EXPECT_FALSE(testenv::PathExists(groupFolder_));
+
+    ASSERT_TRUE(CreateDirectoryA(groupFolder_.c_str(), nullptr));
+    ASSERT_TRUE(testenv::WriteFileBytes(LinkPath("r"), "not a link"));
+    InstallChanges again;
+    CreateStartMenuGroup(target_.Path(), appName_, {"s", "r", "u"}, files_, folders_, again);
+    ASSERT_TRUE(testenv::PathExists(LinkPath("u")));
+    RollBack(again);
+    EXPECT_EQ(testenv::FolderEntries(groupFolder_), std::vector<std::string>{"r.lnk"});
+    std::string earlier;
+    EXPECT_TRUE(testenv::ReadFileBytes(LinkPath("r"), earlier));
+    EXPECT_EQ(earlier, "not a link");
 }
 
 TEST_F(StartMenuGroupTest, GroupFolderThatCantBeMadeIsStillRecordedWithItsShortcuts) {
@@ -159,7 +183,7 @@ TEST_F(StartMenuGroupTest, GroupFolderThatCantBeMadeIsStillRecordedWithItsShortc
     testenv::RemoveTree(programsFolder_ + "\\" + missingParent);
     std::string group = programsFolder_ + "\\" + missingParent + "\\Group";
 
-    CreateStartMenuGroup(target_.Path(), missingParent + "\\Group", {"s", "r", "u"}, files_, folders_);
+    CreateStartMenuGroup(target_.Path(), missingParent + "\\Group", {"s", "r", "u"}, files_, folders_, changes_);
 
     EXPECT_FALSE(testenv::PathExists(group));
     EXPECT_EQ(folders_, (std::vector<std::string>{"earlier", group}));
@@ -168,7 +192,7 @@ TEST_F(StartMenuGroupTest, GroupFolderThatCantBeMadeIsStillRecordedWithItsShortc
 }
 
 TEST_F(StartMenuGroupTest, AppNameEndingInABackslashDoublesItBeforeTheLinkName) {
-    CreateStartMenuGroup(target_.Path(), appName_ + "\\", {"s", "r", "u"}, files_, folders_);
+    CreateStartMenuGroup(target_.Path(), appName_ + "\\", {"s", "r", "u"}, files_, folders_, changes_);
 
     EXPECT_EQ(folders_.back(), groupFolder_ + "\\");
     ASSERT_EQ(files_.size(), 5u);

@@ -1,0 +1,119 @@
+#include "install/install_changes.h"
+
+#include <windows.h>
+
+#include <utility>
+
+#include "setupfile/paths.h"
+
+namespace {
+
+// GetTempFileNameA takes the first three characters of its prefix.
+const char kSetAsidePrefix[] = "old";
+// A destination named without a folder lies in the current one.
+const char kCurrentFolder[] = ".";
+
+bool IsAnsiLeadByte(unsigned char byte) {
+    return IsDBCSLeadByte(byte) != FALSE;
+}
+
+// The write that follows opens the file as the C library's "wb" does: for
+// writing, sharing reading and writing. A file that refuses this now
+// (read-only, or held by a program) would refuse the write as well, so it
+// stays where it is and the copy fails as it always did.
+bool CanBeOpenedForWriting(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    // Opened only to ask; nothing was written.
+    (void)CloseHandle(file);
+    return true;
+}
+
+// Renames the file to a name of its own folder that nothing else uses; that
+// name, or empty when the file stays where it is. A rename keeps the bytes
+// and the attributes, and needs no room on the disk.
+std::string SetAside(const std::string& path) {
+    std::string folder = DirectoryPart(path, IsAnsiLeadByte);
+    if (folder.empty()) {
+        folder = kCurrentFolder;
+    }
+    char unique[MAX_PATH] = "";
+    // Reserves the name by creating an empty file under it.
+    if (GetTempFileNameA(folder.c_str(), kSetAsidePrefix, 0, unique) == 0) {
+        return std::string();
+    }
+    if (!MoveFileExA(path.c_str(), unique, MOVEFILE_REPLACE_EXISTING)) {
+        // Should this fail too, an empty file is all that is left behind.
+        (void)DeleteFileA(unique);
+        return std::string();
+    }
+    return unique;
+}
+
+}  // namespace
+
+bool PathExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool MakeWayFor(const std::string& path, InstallChanges& changes) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        changes.files.push_back({path, std::string()});
+        return true;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || !CanBeOpenedForWriting(path)) {
+        return false;
+    }
+    std::string setAside = SetAside(path);
+    if (setAside.empty()) {
+        return false;
+    }
+    changes.files.push_back({path, std::move(setAside)});
+    return true;
+}
+
+bool MakeSureFolderExists(const std::string& folder, InstallChanges& changes) {
+    if (PathExists(folder)) {
+        return true;
+    }
+    // Whether the folder is there afterwards is what counts, not the call's result.
+    (void)CreateDirectoryA(folder.c_str(), nullptr);
+    if (!PathExists(folder)) {
+        return false;
+    }
+    changes.newFolders.push_back(folder);
+    return true;
+}
+
+void RollBack(const InstallChanges& changes) {
+    for (auto file = changes.files.rbegin(); file != changes.files.rend(); ++file) {
+        // Nothing may be there: the write failed (and cleaned up) or never came.
+        (void)DeleteFileA(file->path.c_str());
+        if (!file->setAside.empty()) {
+            // Fails only when the new file couldn't be deleted; the old one
+            // then keeps its other name rather than being lost.
+            (void)MoveFileA(file->setAside.c_str(), file->path.c_str());
+        }
+    }
+    for (auto folder = changes.newFolders.rbegin(); folder != changes.newFolders.rend(); ++folder) {
+        // Fails, as it should, while the folder still holds anything.
+        (void)RemoveDirectoryA(folder->c_str());
+    }
+}
+
+void KeepChanges(const InstallChanges& changes) {
+    for (const WrittenPath& file : changes.files) {
+        if (file.setAside.empty()) {
+            continue;
+        }
+        // A read-only file can't be deleted until its attributes are reset.
+        (void)SetFileAttributesA(file.setAside.c_str(), FILE_ATTRIBUTE_NORMAL);
+        // The file passed the write test when it was set aside, so nothing
+        // holds it; a failure leaves a stray file, which harms nothing.
+        (void)DeleteFileA(file.setAside.c_str());
+    }
+}

@@ -1,0 +1,40 @@
+#pragma once
+// What an install changes on disk, kept so that a failure can put the disk
+// back as it was and a success can let go of what was set aside.
+
+#include <string>
+#include <vector>
+
+// A path the install writes, and the name under which the file that was
+// there before waits to be put back (empty when there was none).
+struct WrittenPath {
+    std::string path;
+    std::string setAside;
+};
+
+struct InstallChanges {
+    std::vector<WrittenPath> files;       // in the order they were written
+    std::vector<std::string> newFolders;  // folders that didn't exist before, in the order they were made
+};
+
+// Whether anything, a file or a folder, is at `path`.
+bool PathExists(const std::string& path);
+
+// Clears `path` for a file about to be written there, and records it. A file
+// already there is renamed to a unique name in its folder, keeping its bytes
+// and attributes for a roll-back. False, with nothing changed or recorded,
+// when the path is a folder or a file that can't be opened for writing (so
+// the write would fail anyway) or can't be renamed.
+bool MakeWayFor(const std::string& path, InstallChanges& changes);
+
+// Creates the last level of `folder` when nothing is there, and records it
+// as new. True when the path exists afterwards, even as a file.
+bool MakeSureFolderExists(const std::string& folder, InstallChanges& changes);
+
+// Undoes the changes, last first: deletes each written file and puts back
+// the file it replaced, then removes each new folder that is empty again.
+// What can't be undone is passed over; the rest is still undone.
+void RollBack(const InstallChanges& changes);
+
+// After a finished install: deletes the files that were set aside.
+void KeepChanges(const InstallChanges& changes);
