@@ -1,6 +1,9 @@
 // setup-check [--game-disc DIR] MEDIUM_DIR: the findings on a patch medium,
 // one a line, then the count. Exit status 0 without errors, 1 with errors,
 // 2 when the medium can't be checked.
+// setup-check --value SECTION KEY MEDIUM_DIR: one value of the medium's
+// Setup.ini as Setup.exe reads it (empty when it would take the default), for
+// scripts such as tools/make-medium.
 
 #include <cstdio>
 #include <cstring>
@@ -10,6 +13,8 @@
 #include "check/disc_image.h"
 #include "check/findings.h"
 #include "check/medium_files.h"
+#include "check/profile.h"
+#include "setupfile/settings.h"
 
 namespace {
 
@@ -17,7 +22,9 @@ constexpr int kExitClean = 0;
 constexpr int kExitErrors = 1;
 constexpr int kExitCannotCheck = 2;
 
-constexpr const char kUsage[] = "usage: setup-check [--game-disc DIR] MEDIUM_DIR\n";
+constexpr const char kUsage[] =
+    "usage: setup-check [--game-disc DIR] MEDIUM_DIR\n"
+    "       setup-check --value SECTION KEY MEDIUM_DIR\n";
 
 int CannotCheck(const std::string& reason) {
     std::fprintf(stderr, "setup-check: %s\n", reason.c_str());
@@ -30,10 +37,15 @@ int main(int argc, char** argv) {
     std::string mediumDir;
     std::string gameDiscPath;
     bool gameDiscGiven = false;
+    const char* valueSection = nullptr;
+    const char* valueKey = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--game-disc") == 0 && i + 1 < argc && !gameDiscGiven) {
             gameDiscPath = argv[++i];
             gameDiscGiven = true;
+        } else if (std::strcmp(argv[i], "--value") == 0 && i + 2 < argc && valueKey == nullptr) {
+            valueSection = argv[++i];
+            valueKey = argv[++i];
         } else if (argv[i][0] != '-' && mediumDir.empty()) {
             mediumDir = argv[i];
         } else {
@@ -54,6 +66,10 @@ int main(int argc, char** argv) {
     std::string bytes;
     if (item != MediumItem::File || !ReadWholeFile(setupIniPath, bytes)) {
         return CannotCheck(setupIniPath + ": can't be read");
+    }
+    if (valueKey != nullptr) {
+        std::printf("%s\n", ProfileString(ParseProfile(bytes), valueSection, valueKey, "", kMaxSettingLength + 1).c_str());
+        return kExitClean;
     }
     GameDisc disc;
     if (gameDiscGiven) {
