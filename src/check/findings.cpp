@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "app/module_path.h"
 #include "check/medium_files.h"
@@ -199,12 +200,14 @@ void CheckEncoding(Checker& c, const std::string& bytes) {
     int line = 1;
     int nonAscii = 0;
     int firstNonAscii = 0;
+    int lastNulLine = 0;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         unsigned char b = static_cast<unsigned char>(bytes[i]);
         if (b == '\n' || (b == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n'))) {
             ++line;
-        } else if (b == 0) {
+        } else if (b == 0 && line != lastNulLine) {
             c.Warning(line, "encoding", "a NUL byte: the value or name ends there");
+            lastNulLine = line;
         } else if (b >= 0x80 && firstNonAscii != line) {
             firstNonAscii = firstNonAscii == 0 ? line : firstNonAscii;
             ++nonAscii;
@@ -494,13 +497,15 @@ void CheckAppName(Checker& c) {
 
 void CheckTooLong(Checker& c) {
     for (std::size_t s = 1; s < c.profile.sections.size(); ++s) {
+        const std::string& section = c.profile.sections[s].name;
         for (const ProfileEntry& entry : c.profile.sections[s].entries) {
-            if (!entry.hasValue) {
+            // Entries that are never read are findings of their own.
+            if (!entry.hasValue || FindProfileEntry(c.profile, section, entry.name) != &entry) {
                 continue;
             }
             std::string full = FullProfileValue(entry.value);
             if (full.size() >= kMaxSettingLength &&
-                ProfileString(c.profile, c.profile.sections[s].name, entry.name, "", kReadSize) != full) {
+                ProfileString(c.profile, section, entry.name, "", kReadSize) != full) {
                 c.Error(entry.line, "too-long",
                         FormatString("the value of \"%s\" has %u characters; Setup.exe reads only the first %u",
                                      entry.name.c_str(), static_cast<unsigned>(full.size()), kMaxSettingLength));

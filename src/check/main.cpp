@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -68,7 +69,11 @@ int main(int argc, char** argv) {
         return CannotCheck(setupIniPath + ": can't be read");
     }
     if (valueKey != nullptr) {
-        std::printf("%s\n", ProfileString(ParseProfile(bytes), valueSection, valueKey, "", kMaxSettingLength + 1).c_str());
+        std::string value = ProfileString(ParseProfile(bytes), valueSection, valueKey, "", kMaxSettingLength + 1);
+#ifndef _WIN32
+        value = Utf8FromAnsi(value);
+#endif
+        std::printf("%s\n", value.c_str());
         return kExitClean;
     }
     GameDisc disc;
@@ -79,11 +84,22 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::vector<Finding> findings = CheckMedium(mediumDir, bytes, gameDiscGiven ? &disc : nullptr);
+    std::vector<Finding> findings;
+    try {
+        findings = CheckMedium(mediumDir, bytes, gameDiscGiven ? &disc : nullptr);
+    } catch (const std::exception& error) {
+        // A file name that the platform's path type can't convert, for one.
+        return CannotCheck(mediumDir + ": " + error.what());
+    }
     unsigned errors = 0;
     unsigned warnings = 0;
     for (const Finding& finding : findings) {
+#ifdef _WIN32
         std::printf("%s\n", FindingLine(finding).c_str());
+#else
+        // The ANSI text of Setup.ini as a Linux terminal shows it.
+        std::printf("%s\n", Utf8FromAnsi(FindingLine(finding)).c_str());
+#endif
         (finding.severity == Severity::Error ? errors : warnings) += 1;
     }
     std::printf("%u errors, %u warnings\n", errors, warnings);

@@ -106,6 +106,24 @@ std::string CopyEntry(const std::string& stored, std::size_t size) {
 
 }  // namespace
 
+std::string Utf8FromAnsi(const std::string& text) {
+    std::string utf8;
+    for (unsigned char c : text) {
+        unsigned long code = (c >= 0x80 && c < 0xA0) ? kCp1252High[c - 0x80] : c;
+        if (code < 0x80) {
+            utf8 += static_cast<char>(code);
+        } else if (code < 0x800) {
+            utf8 += static_cast<char>(0xC0 | (code >> 6));
+            utf8 += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            utf8 += static_cast<char>(0xE0 | (code >> 12));
+            utf8 += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return utf8;
+}
+
 bool IsProfileBlank(unsigned char c) {
     return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == 0x1A;
 }

@@ -45,6 +45,10 @@ Profile ParseProfile(const std::string& bytes);
 // A Unicode character in the ANSI code page (Windows-1252), "?" if it lacks it.
 char AnsiCharacter(unsigned long code);
 
+// ANSI text (Windows-1252) as UTF-8, as a Linux host names files and shows
+// text.
+std::string Utf8FromAnsi(const std::string& text);
+
 // Whether c is a blank that the reader trims around names and values.
 bool IsProfileBlank(unsigned char c);
 

@@ -10,6 +10,8 @@
 
 #include "check/disc_image.h"
 #include "check/findings.h"
+#include "check/medium_files.h"
+#include "check/profile.h"
 
 namespace fs = std::filesystem;
 
@@ -176,6 +178,23 @@ TEST(CheckMedium, SamplePatchChecksClean) {
     std::string ini((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::vector<Finding> findings = CheckMedium(folder.Medium().string(), ini, nullptr);
     EXPECT_TRUE(findings.empty()) << Listed(findings);
+}
+
+TEST(FindOnMedium, FindsNamesAsWindowsDoes) {
+    MediumFolder folder;
+    // Setup.ini names the file in the ANSI code page; a Linux host holds it in
+    // UTF-8. Windows finds it whatever the case of its letters.
+#ifdef _WIN32
+    const std::string stored = "Th\xE9.txt";
+#else
+    const std::string stored = Utf8FromAnsi("Th\xE9.txt");
+#endif
+    WriteFile(folder.Medium() / stored, "x");
+    EXPECT_EQ(FindOnMedium(folder.Medium().string(), "tH\xE9.TXT"), MediumItem::File);
+    EXPECT_EQ(FindOnMedium(folder.Medium().string(), "th\xC9.txt"), MediumItem::File);
+    EXPECT_EQ(FindOnMedium(folder.Medium().string(), "the.txt"), MediumItem::Missing);
+    EXPECT_EQ(FindOnMedium(folder.Disc().string(), "/GAME\\rally.exe"), MediumItem::File);
+    EXPECT_EQ(FindOnMedium(folder.Disc().string(), "game"), MediumItem::Folder);
 }
 
 TEST(GameDiscImage, GivesTheJolietLabelAndItsFiles) {
