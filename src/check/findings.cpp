@@ -432,6 +432,8 @@ void CheckMode(Checker& c) {
                     (CompareNoCase(mode, "Install") == 0
                          ? " is not \"Install\": letter case counts, so Setup.exe runs the patch instead of "
                            "installing it"
+                     : CompareNoCase(mode, kInstalledMode) == 0
+                         ? " is not \"Run\": letter case counts; it runs the patch all the same, but say so exactly"
                          : " is neither \"Install\" nor \"Run\": Setup.exe started without a switch runs the patch"));
     }
 }

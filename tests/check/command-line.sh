@@ -1,7 +1,9 @@
 #!/bin/sh
 # setup-check's exit status and output lines: 2 when it can't check, 1 with
-# errors, 0 with warnings only.   command-line.sh SETUP_CHECK SAMPLE_DIR WORK_DIR
+# errors, 0 with warnings only; tools/make-medium refuses a medium with errors.
+#   command-line.sh SETUP_CHECK SAMPLE_DIR WORK_DIR
 check=$1 sample=$2 work=$3
+make_medium=$(dirname "$0")/../../tools/make-medium
 failed=0
 expect() {  # expect STATUS DESCRIPTION -- COMMAND...
     want=$1 what=$2
@@ -25,6 +27,9 @@ expect 1 "errors" -- "$check" "$work/medium"
 grep -qx 'Setup.ini:0: error: \[no-setup-exe\] no Setup.exe on the medium' "$work/out" ||
     { echo "FAIL: finding line"; cat "$work/out"; failed=1; }
 tail -1 "$work/out" | grep -qx '3 errors, 0 warnings' || { echo "FAIL: count line"; cat "$work/out"; failed=1; }
+export SETUP_CHECK="$check"
+expect 1 "make-medium with errors" -- "$make_medium" "$work/medium" "$work/bad.iso"
+[ ! -e "$work/bad.iso" ] || { echo "FAIL: make-medium made an image of a medium with errors"; failed=1; }
 # With them and one warning: status 0.
 touch "$work/medium/Setup.exe" "$work/medium/GamePatch.exe" "$work/medium/RallyFix.dll"
 printf 'Fake=1\r\n' >>"$work/medium/Setup.ini"
