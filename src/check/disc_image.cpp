@@ -25,7 +25,7 @@ constexpr unsigned char kDirectoryFlag = 0x02;
 // Directories larger than this are taken as broken.
 constexpr std::uint32_t kMaxDirectorySize = 16u << 20;
 
-// The wine way of a folder drive's label: the first line of this file.
+// Where Wine keeps the label of a folder drive.
 constexpr const char kLabelFileName[] = ".windows-label";
 
 std::uint32_t Little32(const std::string& bytes, std::size_t at) {
@@ -124,7 +124,9 @@ bool OpenGameDisc(const std::string& path, GameDisc& disc, std::string& reason) 
         // Without the file the drive shows an empty label.
         std::string labelFile;
         if (FindOnMedium(path, kLabelFileName, &labelFile) == MediumItem::File && ReadWholeFile(labelFile, bytes)) {
-            disc.label = bytes.substr(0, bytes.find_first_of("\r\n"));
+            // Wine takes the whole file up to its trailing blanks and line ends.
+            std::size_t end = bytes.find_last_not_of(" \t\r\n\v\f");
+            disc.label = end == std::string::npos ? std::string() : bytes.substr(0, end + 1);
         }
         return true;
     }

@@ -53,7 +53,8 @@ public:
             WriteFile(Medium() / name, "x");
         }
         WriteFile(Disc() / "Game" / "Rally.exe", "x");
-        WriteFile(Disc() / ".windows-label", "RALLY\n");
+        // Wine drops the blanks and line ends at the end of the file.
+        WriteFile(Disc() / ".windows-label", "RALLY \r\n\n");
     }
     ~MediumFolder() {
         std::error_code ignored;
