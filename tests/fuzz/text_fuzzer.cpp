@@ -1,5 +1,6 @@
-// libFuzzer target: no input may crash the splitter or the escape expander,
-// and their results must keep the invariants checked below.
+// libFuzzer target: no input may crash the splitter, the escape expander or
+// the checker's profile reader, and their results must keep the invariants
+// checked below.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -7,6 +8,7 @@
 
 #include "app/command_line.h"
 #include "app/mode_choice.h"
+#include "check/profile.h"
 #include "setupfile/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -28,5 +30,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();  // each escape of two bytes becomes two bytes
     }
     (void)CompareNoCase(bytes, "-install");
+
+    // Every name that the file holds, read back through a small buffer.
+    constexpr std::size_t kSmallRead = 8;
+    const Profile profile = ParseProfile(bytes);
+    for (const ProfileSection& section : profile.sections) {
+        for (const ProfileEntry& entry : section.entries) {
+            if (ProfileString(profile, section.name, entry.name, "default", kSmallRead).size() >= kSmallRead) {
+                std::abort();  // the terminator must still fit
+            }
+        }
+    }
     return 0;
 }

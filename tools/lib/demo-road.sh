@@ -118,6 +118,19 @@ demo_assemble_medium() {
     demo_ini_value "$medium/Setup.ini" General Volume >"$medium/.windows-label"
 }
 
+# demo_medium_from_image SOURCE MEDIUM: the assembled medium made into a disc
+# image by tools/make-medium (which checks it first), and the image extracted
+# as MEDIUM, labelled as the image is, as Wine would show the real disc.
+demo_medium_from_image() {
+    local source=$1 medium=$2 image=$2.iso
+    "$(dirname "${BASH_SOURCE[0]}")/../make-medium" "$source" "$image"
+    rm -rf "$medium"
+    xorriso -osirrox on -indev "$image" -extract / "$medium" >/dev/null 2>&1
+    # Extracted as a disc holds them, read-only; the next run must remove them.
+    chmod -R u+w "$medium"
+    xorriso -indev "$image" -pvd_info 2>/dev/null | sed -n 's/^Volume Id *: //p' >"$medium/.windows-label"
+}
+
 # demo_insert_disc MEDIUM: the medium becomes the disc in drive E:.
 demo_insert_disc() {
     ln -sfn "$1" "$WINEPREFIX/dosdevices/$DEMO_DRIVE"

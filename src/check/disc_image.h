@@ -1,0 +1,24 @@
+#pragma once
+// The game's disc for the checker: a folder (a drive as Wine shows one) or an
+// ISO 9660 image, read here without the platform. No Win32 here.
+
+#include <string>
+
+#include "check/medium_files.h"
+
+struct GameDisc {
+    std::string path;
+    bool isImage = false;
+    std::string label;  // as Windows shows it
+};
+
+// Opens a folder or an image; false (with the reason) when it is neither.
+bool OpenGameDisc(const std::string& path, GameDisc& disc, std::string& reason);
+
+// What `relative` names on the disc; letters A to Z ignore case.
+MediumItem FindOnDisc(const GameDisc& disc, const std::string& relative);
+
+// The label of an ISO 9660 image: the Joliet one when the image has Joliet
+// names, as Windows shows it, otherwise the primary one. False when the file
+// is no such image.
+bool ReadImageLabel(const std::string& imagePath, std::string& label);

@@ -1,0 +1,39 @@
+#!/bin/sh
+# setup-check's exit status and output lines: 2 when it can't check, 1 with
+# errors, 0 with warnings only; tools/make-medium refuses a medium with errors.
+#   command-line.sh SETUP_CHECK SAMPLE_DIR WORK_DIR
+check=$1 sample=$2 work=$3
+make_medium=$(dirname "$0")/../../tools/make-medium
+failed=0
+expect() {  # expect STATUS DESCRIPTION -- COMMAND...
+    want=$1 what=$2
+    shift 3
+    "$@" >"$work/out" 2>"$work/err"
+    got=$?
+    if [ "$got" -ne "$want" ]; then
+        echo "FAIL: $what: status $got, expected $want"; cat "$work/out" "$work/err"; failed=1
+    fi
+}
+rm -rf "$work" && mkdir -p "$work/medium"
+expect 2 "no arguments" -- "$check"
+expect 2 "two media" -- "$check" "$work/medium" "$work/medium"
+expect 2 "unknown option" -- "$check" --gamedisc x "$work/medium"
+expect 2 "no Setup.ini" -- "$check" "$work/medium"
+[ -s "$work/err" ] || { echo "FAIL: no reason on standard error"; failed=1; }
+cp "$sample"/* "$work/medium/"
+expect 2 "missing game disc" -- "$check" --game-disc "$work/none" "$work/medium"
+# The sample without the built programs: errors.
+expect 1 "errors" -- "$check" "$work/medium"
+grep -qx 'Setup.ini:0: error: \[no-setup-exe\] no Setup.exe on the medium' "$work/out" ||
+    { echo "FAIL: finding line"; cat "$work/out"; failed=1; }
+tail -1 "$work/out" | grep -qx '3 errors, 0 warnings' || { echo "FAIL: count line"; cat "$work/out"; failed=1; }
+export SETUP_CHECK="$check"
+expect 1 "make-medium with errors" -- "$make_medium" "$work/medium" "$work/bad.iso"
+[ ! -e "$work/bad.iso" ] || { echo "FAIL: make-medium made an image of a medium with errors"; failed=1; }
+# With them and one warning: status 0.
+touch "$work/medium/Setup.exe" "$work/medium/GamePatch.exe" "$work/medium/RallyFix.dll"
+printf 'Fake=1\r\n' >>"$work/medium/Setup.ini"
+expect 0 "warnings only" -- "$check" "$work/medium"
+tail -1 "$work/out" | grep -qx '0 errors, 1 warnings' || { echo "FAIL: count line"; cat "$work/out"; failed=1; }
+[ "$("$check" --value general VOLUME "$work/medium")" = SKYRALLY ] || { echo "FAIL: --value"; failed=1; }
+exit $failed

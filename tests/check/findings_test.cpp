@@ -1,0 +1,221 @@
+// Each finding of the checker gets its code on a small medium made for it.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "check/disc_image.h"
+#include "check/findings.h"
+#include "check/medium_files.h"
+#include "check/profile.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Lines 1 to 14; every row changes it a little.
+const std::string kCleanIni =
+    "[General]\r\n"
+    "Mode=\"Install\"\r\n"
+    "AppName=\"Rally Patch\"\r\n"
+    "TargetFolder=\"Rally Patch\"\r\n"
+    "Volume=\"RALLY\"\r\n"
+    "ExecuteCD=\"Game\\Rally.exe\"\r\n"
+    "Execute=\"GamePatch.exe\"\r\n"
+    "[Text]\r\n"
+    "ShortcutStart=\"Start\"\r\n"
+    "ShortcutReadMe=\"Read me\"\r\n"
+    "ShortcutUninstall=\"Remove\"\r\n"
+    "[Files]\r\n"
+    "1=\"GamePatch.exe\"\r\n"
+    "2=\"GamePatch.txt\"\r\n";
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// A medium with Setup.exe and the two files of kCleanIni, and a game disc
+// folder labelled RALLY holding Game\Rally.exe, under a fresh folder.
+class MediumFolder {
+public:
+    MediumFolder() {
+        root_ = fs::temp_directory_path() /
+                ("setup-check-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(root_);
+        fs::create_directories(Medium());
+        fs::create_directories(Disc() / "Game");
+        for (const char* name : {"Setup.exe", "GamePatch.exe", "GamePatch.txt"}) {
+            WriteFile(Medium() / name, "x");
+        }
+        WriteFile(Disc() / "Game" / "Rally.exe", "x");
+        // Wine drops the blanks and line ends at the end of the file.
+        WriteFile(Disc() / ".windows-label", "RALLY \r\n\n");
+    }
+    ~MediumFolder() {
+        std::error_code ignored;
+        fs::remove_all(root_, ignored);
+    }
+    fs::path Medium() const { return root_ / "medium"; }
+    fs::path Disc() const { return root_ / "disc"; }
+    fs::path Root() const { return root_; }
+
+private:
+    fs::path root_;
+};
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    std::size_t at = text.find(from);
+    return at == std::string::npos ? text + "\r\nnot found: " + from : text.replace(at, from.size(), to);
+}
+
+std::string Listed(const std::vector<Finding>& findings) {
+    std::string listed;
+    for (const Finding& finding : findings) {
+        listed += "\n  " + FindingLine(finding);
+    }
+    return listed;
+}
+
+struct FindingCase {
+    const char* code;
+    std::string from;  // a piece of kCleanIni ...
+    std::string to;    // ... and what replaces it
+    Severity severity;
+    int line;
+    bool withDisc = false;
+    bool withoutSetupExe = false;
+};
+
+class FindingCodes : public ::testing::TestWithParam<FindingCase> {};
+
+TEST_P(FindingCodes, GiveTheOneFindingOfTheMistake) {
+    const FindingCase& row = GetParam();
+    MediumFolder folder;
+    if (row.withoutSetupExe) {
+        fs::remove(folder.Medium() / "Setup.exe");
+    }
+    GameDisc disc;
+    std::string reason;
+    ASSERT_TRUE(OpenGameDisc(folder.Disc().string(), disc, reason)) << reason;
+    std::vector<Finding> findings =
+        CheckMedium(folder.Medium().string(), Replaced(kCleanIni, row.from, row.to), row.withDisc ? &disc : nullptr);
+    ASSERT_EQ(findings.size(), 1u) << Listed(findings);
+    EXPECT_EQ(findings[0].code, row.code);
+    EXPECT_EQ(findings[0].severity, row.severity);
+    EXPECT_EQ(findings[0].line, row.line);
+}
+
+const std::string kFiles2 = "2=\"GamePatch.txt\"\r\n";
+const std::string kTextEnd = "ShortcutUninstall=\"Remove\"\r\n";
+
+std::string CaseName(const ::testing::TestParamInfo<FindingCase>& info) {
+    std::string name;
+    for (const char* c = info.param.code; *c != '\0'; ++c) {
+        name += *c == '-' ? '_' : *c;
+    }
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    OneRowACode, FindingCodes,
+    ::testing::Values(
+        FindingCase{"mode", "Mode=\"Install\"", "Mode=\"install\"", Severity::Error, 2},
+        FindingCase{"list-gap", kFiles2, kFiles2 + "4=\"GamePatch.txt\"\r\n", Severity::Error, 15},
+        FindingCase{"missing-file", kFiles2, kFiles2 + "3=\"Missing.txt\"\r\n", Severity::Error, 15},
+        FindingCase{"file-path", kFiles2, kFiles2 + "3=\"Data\\GamePatch.txt\"\r\n", Severity::Error, 15},
+        FindingCase{"setup-file", kFiles2, kFiles2 + "3=\"setup.ini\"\r\n", Severity::Error, 15},
+        FindingCase{"no-setup-exe", "", "", Severity::Error, 0, false, true},
+        FindingCase{"target-folder", "TargetFolder=\"Rally Patch\"", "TargetFolder=\"..\\Windows\"", Severity::Error,
+                    4},
+        FindingCase{"app-name", "AppName=\"Rally Patch\"", "AppName=\"StartUp\"", Severity::Error, 3},
+        // 222 characters: the installed Setup.exe reaches 255, the copy of GamePatch.exe stays at 259.
+        FindingCase{"path-length", "TargetFolder=\"Rally Patch\"", "TargetFolder=\"" + std::string(222, 'x') + "\"",
+                    Severity::Error, 4},
+        FindingCase{"too-long", kTextEnd, kTextEnd + "DialogInstallText=\"" + std::string(8189, 'a') + "\"\r\n",
+                    Severity::Error, 12},
+        FindingCase{"disc-label", "Volume=\"RALLY\"", "Volume=\"RALLY2\"", Severity::Error, 5, true},
+        FindingCase{"disc-file", "ExecuteCD=\"Game\\Rally.exe\"", "ExecuteCD=\"Game\"", Severity::Error, 6, true},
+        FindingCase{"wait", "Execute=\"GamePatch.exe\"\r\n", "Execute=\"GamePatch.exe\"\r\nWaitExecute=\"yes\"\r\n",
+                    Severity::Warning, 8},
+        FindingCase{"escape", kTextEnd, kTextEnd + "DialogExit=\"E\\nxit\"\r\n", Severity::Warning, 12},
+        FindingCase{"unknown", "Mode=\"Install\"\r\n", "Mode=\"Install\"\r\nAppNme=\"Rally\"\r\n", Severity::Warning,
+                    3},
+        FindingCase{"shortcut", "ShortcutReadMe=\"Read me\"", "ShortcutReadMe=\"start\"", Severity::Warning, 10},
+        FindingCase{"volume", "Volume=\"RALLY\"", "Volume=\"RALLY PATCH DISC 1\"", Severity::Warning, 5},
+        FindingCase{"encoding", "AppName=\"Rally Patch\"", "AppName=\"Rally \xC9t\xE9\"", Severity::Warning, 3},
+        FindingCase{"duplicate", kFiles2, kFiles2 + "2=\"Other.txt\"\r\n", Severity::Warning, 15},
+        FindingCase{"syntax", kTextEnd, kTextEnd + "DialogExit\r\n", Severity::Warning, 12},
+        FindingCase{"preload", kFiles2, kFiles2 + "[PreloadDLLs]\r\n1=\"Fix.dll\"\r\n", Severity::Warning, 16},
+        FindingCase{"execute", "Execute=\"GamePatch.exe\"", "Execute=\"Other.exe\"", Severity::Warning, 7},
+        FindingCase{"target-parent", "TargetFolder=\"Rally Patch\"", "TargetFolder=\"Rally\\Patch\"",
+                    Severity::Warning, 4}),
+    CaseName);
+
+TEST(CheckMedium, CleanMediumAndGameDiscGiveNoFinding) {
+    MediumFolder folder;
+    GameDisc disc;
+    std::string reason;
+    ASSERT_TRUE(OpenGameDisc(folder.Disc().string(), disc, reason)) << reason;
+    EXPECT_EQ(disc.label, "RALLY");
+    // Disc labels are compared with A to Z folded, as run mode does.
+    std::vector<Finding> findings =
+        CheckMedium(folder.Medium().string(), Replaced(kCleanIni, "\"RALLY\"", "\"rally\""), &disc);
+    EXPECT_TRUE(findings.empty()) << Listed(findings);
+}
+
+TEST(CheckMedium, SamplePatchChecksClean) {
+    MediumFolder folder;
+    // The sample's files, and stand-ins for the programs that the build adds.
+    for (const auto& entry : fs::directory_iterator(SAMPLE_PATCH_DIR)) {
+        fs::copy_file(entry.path(), folder.Medium() / entry.path().filename(), fs::copy_options::overwrite_existing);
+    }
+    WriteFile(folder.Medium() / "RallyFix.dll", "x");
+    std::ifstream in(folder.Medium() / "Setup.ini", std::ios::binary);
+    std::string ini((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<Finding> findings = CheckMedium(folder.Medium().string(), ini, nullptr);
+    EXPECT_TRUE(findings.empty()) << Listed(findings);
+}
+
+TEST(FindOnMedium, FindsNamesAsWindowsDoes) {
+    MediumFolder folder;
+    // Setup.ini names the file in the ANSI code page; a Linux host holds it in
+    // UTF-8. Windows finds it whatever the case of its letters.
+#ifdef _WIN32
+    const std::string stored = "Th\xE9.txt";
+#else
+    const std::string stored = Utf8FromAnsi("Th\xE9.txt");
+#endif
+    WriteFile(folder.Medium() / stored, "x");
+    EXPECT_EQ(FindOnMedium(folder.Medium().string(), "tH\xE9.TXT"), MediumItem::File);
+    EXPECT_EQ(FindOnMedium(folder.Medium().string(), "th\xC9.txt"), MediumItem::File);
+    EXPECT_EQ(FindOnMedium(folder.Medium().string(), "the.txt"), MediumItem::Missing);
+    EXPECT_EQ(FindOnMedium(folder.Disc().string(), "/GAME\\rally.exe"), MediumItem::File);
+    EXPECT_EQ(FindOnMedium(folder.Disc().string(), "game"), MediumItem::Folder);
+}
+
+TEST(GameDiscImage, GivesTheJolietLabelAndItsFiles) {
+    MediumFolder folder;
+    fs::path image = folder.Root() / "disc.iso";
+    std::string command = "xorriso -as mkisofs -quiet -J -V \"Rally Disc 2026\" -o \"" + image.string() + "\" \"" +
+                          folder.Disc().string() + "\" >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0) {
+        GTEST_SKIP() << "no xorriso to make an image with";
+    }
+    GameDisc disc;
+    std::string reason;
+    ASSERT_TRUE(OpenGameDisc(image.string(), disc, reason)) << reason;
+    EXPECT_TRUE(disc.isImage);
+    EXPECT_EQ(disc.label, "Rally Disc 2026");
+    EXPECT_EQ(FindOnDisc(disc, "game\\RALLY.EXE"), MediumItem::File);
+    EXPECT_EQ(FindOnDisc(disc, "Game"), MediumItem::Folder);
+    EXPECT_EQ(FindOnDisc(disc, "Game\\Missing.exe"), MediumItem::Missing);
+    EXPECT_EQ(FindOnDisc(disc, "Game\\Rally.exe\\x"), MediumItem::Missing);
+}
+
+}  // namespace
