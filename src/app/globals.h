@@ -1,11 +1,10 @@
 #pragma once
-// Program-lifetime state set once at entry.
-
-#include <windows.h>
+// Program-lifetime state set once at entry. The module and the dialog's icon
+// belong to ui, which shows them; the arguments only decide the mode.
 
 #include <string>
 #include <vector>
 
-extern HINSTANCE g_instance;                 // the module, for resources and its own path
-extern HICON g_dialogIcon;                   // icon 101, the setup dialog's big icon
+#include "ui/globals.h"
+
 extern std::vector<std::string> g_arguments;  // command-line arguments after the program name

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/globals.h"
+#include "ui/globals.h"
 #include "setupfile/paths.h"
 
 namespace {

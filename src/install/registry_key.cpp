@@ -26,9 +26,11 @@ bool RegistryKey::IsStringValue(const char* valueName) const {
 }
 
 std::string RegistryKey::ReadString(const char* valueName) const {
-    if (!IsStringValue(valueName)) {
+    if (key_ == nullptr) {
         return std::string();
     }
+    // One query gives both the type and the data; a value of any type that
+    // doesn't fit the buffer fails it with ERROR_MORE_DATA.
     char text[kMaxStringValueBytes];
     DWORD size = sizeof(text);
     DWORD type = REG_NONE;

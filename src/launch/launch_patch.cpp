@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "app/module_path.h"
-#include "setupfile/ini_lines.h"
 #include "setupfile/paths.h"
 #include "setupfile/settings.h"
 #include "setupfile/setup_keys.h"
@@ -74,16 +73,12 @@ bool HoldsProbeFile(const std::string& root, const std::string& executeCD, const
 // entry that fails to load is passed over. The handles, in load order.
 std::vector<HMODULE> PreloadLibraries() {
     std::vector<HMODULE> loaded;
-    for (int number = 1;; ++number) {
-        const std::string entry = ReadSetting(kPreloadDLLsSection, NumberedKey(number).c_str(), "");
-        if (entry.empty()) {
-            break;
-        }
+    ForEachNumberedEntry(kPreloadDLLsSection, [&loaded](int, const std::string& entry) {
         HMODULE library = LoadLibraryA(entry.c_str());
         if (library != nullptr) {
             loaded.push_back(library);
         }
-    }
+    });
     return loaded;
 }
 

@@ -68,14 +68,8 @@ bool WriteInstalledSetup(const std::string& path, const InstalledSetupValues& va
 
     // Each entry is written as soon as it is read, under its own number.
     Put(file, SectionLine(kPreloadDLLsSection));
-    for (int number = 1;; ++number) {
-        const std::string key = NumberedKey(number);
-        const std::string entry = ReadSetting(kPreloadDLLsSection, key.c_str(), "");
-        if (entry.empty()) {
-            break;
-        }
-        Put(file, ValueLine(key, entry));
-    }
+    ForEachNumberedEntry(kPreloadDLLsSection,
+                         [file](int number, const std::string& entry) { Put(file, NumberedLine(number, entry)); });
     Put(file, kLineEnd);
 
     // A settings file cut short (a full disk) would be taken for a good one by

@@ -44,12 +44,6 @@ std::string ReadText(const SetupKey& key) {
 
 std::vector<std::string> ReadNumberedList(const char* section) {
     std::vector<std::string> entries;
-    for (int number = 1;; ++number) {
-        std::string value = ReadSetting(section, NumberedKey(number).c_str(), "");
-        if (value.empty()) {
-            break;
-        }
-        entries.push_back(std::move(value));
-    }
+    ForEachNumberedEntry(section, [&entries](int, const std::string& value) { entries.push_back(value); });
     return entries;
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "setupfile/ini_lines.h"
 #include "setupfile/setup_keys.h"
 
 // Longest value a read returns; longer stored values are cut.
@@ -18,6 +19,21 @@ std::string ReadSetting(const SetupKey& key);
 // ReadSetting of section Text with the line-break escape expanded.
 std::string ReadText(const char* key, const char* defaultValue);
 std::string ReadText(const SetupKey& key);
+
+// Reads key 1 of the numbered list `section` and hands its number and value
+// to `visit`, then key 2, and so on, up to the first empty or missing value.
+// Each entry is visited before the next is read, so a visitor that acts on
+// it (writes or loads it) does so in the order of the list.
+template <typename Visit>
+void ForEachNumberedEntry(const char* section, Visit visit) {
+    for (int number = 1;; ++number) {
+        const std::string value = ReadSetting(section, NumberedKey(number).c_str(), "");
+        if (value.empty()) {
+            return;
+        }
+        visit(number, value);
+    }
+}
 
 // Values of keys 1, 2, 3, ... of `section`, up to the first empty or missing one.
 std::vector<std::string> ReadNumberedList(const char* section);

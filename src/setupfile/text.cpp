@@ -9,7 +9,8 @@ namespace {
 // The format buffer lives for the whole process; FormatString hands out copies.
 char g_formatBuffer[kFormatBufferSize];
 
-unsigned char FoldAsciiUpper(unsigned char c) {
+// Only A to Z: no locale, so every other byte, an accented letter too, stays.
+unsigned char FoldAsciiToLower(unsigned char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
 }
 
@@ -51,8 +52,8 @@ int CompareNoCase(const std::string& value, const char* literal) {
     const std::size_t literalLength = std::strlen(literal);
     const std::size_t common = value.size() < literalLength ? value.size() : literalLength;
     for (std::size_t i = 0; i < common; ++i) {
-        unsigned char a = FoldAsciiUpper(static_cast<unsigned char>(value[i]));
-        unsigned char b = FoldAsciiUpper(static_cast<unsigned char>(literal[i]));
+        unsigned char a = FoldAsciiToLower(static_cast<unsigned char>(value[i]));
+        unsigned char b = FoldAsciiToLower(static_cast<unsigned char>(literal[i]));
         if (a != b) {
             return a < b ? -1 : 1;
         }

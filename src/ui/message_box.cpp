@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/globals.h"
+#include "ui/globals.h"
 #include "ui/resource.h"
 
 namespace {

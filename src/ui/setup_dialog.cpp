@@ -1,6 +1,6 @@
 #include "ui/setup_dialog.h"
 
-#include "app/globals.h"
+#include "ui/globals.h"
 #include "ui/message_box.h"
 #include "ui/resource.h"
 

@@ -164,6 +164,14 @@ void ExpectMode(const Observation& seen, Expected expected) {
             EXPECT_EQ(seen.dialogs[0].heading, "Patch");
             EXPECT_EQ(seen.dialogs[0].okLabel, expected == Expected::Install ? "&Install" : "&Uninstall");
             EXPECT_EQ(seen.dialogs[0].cancelLabel, "Exit");
+            // Only install asks before it leaves, with the built-in question.
+            if (expected == Expected::Install) {
+                ASSERT_EQ(seen.boxes.size(), 1u) << Describe(seen);
+                EXPECT_EQ(seen.boxes[0].caption, "Exit");
+                EXPECT_EQ(seen.boxes[0].text, "Really exit without installing the patch?");
+            } else {
+                EXPECT_TRUE(seen.boxes.empty()) << Describe(seen);
+            }
             // Cancelled: quietly, with status 0.
             EXPECT_EQ(seen.exitCode, 0u) << Describe(seen);
             break;

@@ -1,5 +1,6 @@
 // Installs that stop: the roll-back of a failed copy or record, the rights
-// test, a target folder that can't be made or used, and a cancelled dialog.
+// test, a target folder that can't be made or used, and a dialog cancelled or
+// never shown.
 
 #include <windows.h>
 
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "install_run.h"
+#include "ui/resource.h"
 #include "unix_side.h"
 
 namespace installtest {
@@ -410,6 +412,45 @@ TEST_F(InstallTest, CancelConfirmedWithYesLeavesTheDiskUntouched) {
     DWORD status = 0;
     ASSERT_TRUE(process.WaitForExit(status)) << "another window after the confirmed cancel";
     EXPECT_EQ(status, 0u);
+    EXPECT_TRUE(FolderEntries(programFiles_.Path()).empty());
+    EXPECT_FALSE(testenv::PathExists(GroupFolder()));
+}
+
+// Gives the dialog template of the Setup.exe at `exe` a control whose window
+// class doesn't exist (windres keeps the picture's class by name, as
+// "STATIC"), so that the dialog can't be created at all.
+bool BreakDialogTemplate(const std::string& exe) {
+    const WORD language = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+    HMODULE module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC found =
+        module == nullptr ? nullptr : FindResourceExA(module, RT_DIALOG, MAKEINTRESOURCEA(IDD_SETUP), language);
+    HGLOBAL loaded = found == nullptr ? nullptr : LoadResource(module, found);
+    const char* data = loaded == nullptr ? nullptr : static_cast<const char*>(LockResource(loaded));
+    std::string bytes = data == nullptr ? std::string() : std::string(data, SizeofResource(module, found));
+    (void)FreeLibrary(module);
+    const std::string staticClass("S\0T\0A\0T\0I\0C\0", 12);
+    const std::size_t at = bytes.find(staticClass);
+    if (at == std::string::npos) {
+        return false;
+    }
+    bytes.replace(at, staticClass.size(), std::string("N\0o\0S\0u\0c\0h\0", 12));
+    HANDLE update = BeginUpdateResourceA(exe.c_str(), FALSE);
+    const bool updated = update != nullptr && UpdateResourceA(update, RT_DIALOG, MAKEINTRESOURCEA(IDD_SETUP), language,
+                                                              &bytes[0], static_cast<DWORD>(bytes.size()));
+    return update != nullptr && EndUpdateResourceA(update, !updated) && updated;
+}
+
+TEST_F(InstallTest, DialogThatCannotBeShownEndsQuietly) {
+    PrepareMedium(kTargetName, {"one.bin"});
+    AddMediumFile("one.bin", "one");
+    ASSERT_TRUE(BreakDialogTemplate(medium_ / "Setup.exe"));
+
+    const InstallRun run = RunFromMedium();
+
+    EXPECT_FALSE(run.dialogShown);
+    EXPECT_FALSE(run.boxShown) << run.box.text;
+    ASSERT_TRUE(run.exited);
+    EXPECT_EQ(run.exitCode, 0u);
     EXPECT_TRUE(FolderEntries(programFiles_.Path()).empty());
     EXPECT_FALSE(testenv::PathExists(GroupFolder()));
 }

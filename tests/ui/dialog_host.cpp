@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "ui/globals.h"
 #include "ui/resource.h"
 #include "ui/setup_dialog.h"
 

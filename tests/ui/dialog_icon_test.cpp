@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/globals.h"
+#include "ui/globals.h"
 #include "ui/resource.h"
 #include "ui/setup_dialog.h"
 #include "window_driver.h"

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/globals.h"
+#include "ui/globals.h"
 #include "ui/message_box.h"
 #include "ui/resource.h"
 #include "window_driver.h"

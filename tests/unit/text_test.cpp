@@ -47,6 +47,8 @@ TEST(CompareNoCase, FoldsOnlyAsciiLetters) {
     EXPECT_EQ(CompareNoCase("install", "Install"), 0);
     EXPECT_EQ(CompareNoCase("-UnInstall", "-uninstall"), 0);
     EXPECT_EQ(CompareNoCase("PATCHDISC", "patchdisc"), 0);
+    // Both ends of the folded range.
+    EXPECT_EQ(CompareNoCase("AZ", "az"), 0);
     // Accented letters are not folded.
     EXPECT_NE(CompareNoCase("\xC9T\xC9", "\xE9t\xE9"), 0);
     EXPECT_NE(CompareNoCase("-install", "-installx"), 0);

@@ -1,0 +1,4 @@
+#include "ui/globals.h"
+
+HINSTANCE g_instance = nullptr;
+HICON g_dialogIcon = nullptr;
