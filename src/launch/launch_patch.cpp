@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/module_path.h"
+#include "launch/library_name.h"
 #include "setupfile/ini_lines.h"
 #include "setupfile/paths.h"
 #include "setupfile/settings.h"
@@ -70,6 +71,63 @@ bool HoldsProbeFile(const std::string& root, const std::string& executeCD, const
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+// The folders where the loader looked for a name before the program limited
+// its search to the system folder, in the loader's order: the program's own,
+// the system folder, the old system folder, the Windows folder, the current
+// folder. The library lists of patches were written for that order.
+std::vector<std::string> FormerSearchFolders() {
+    std::vector<std::string> folders;
+    const std::string ownPath = ExecutablePath(kLaunchPathLimit);
+    if (!ownPath.empty()) {
+        folders.push_back(ExecutableFolderOf(ownPath));
+    }
+    char folder[MAX_PATH] = "";
+    UINT length = GetSystemDirectoryA(folder, sizeof(folder));
+    if (length > 0 && length < sizeof(folder)) {
+        folders.emplace_back(folder, length);
+    }
+    length = GetWindowsDirectoryA(folder, sizeof(folder));
+    if (length > 0 && length < sizeof(folder)) {
+        const std::string windows(folder, length);
+        folders.push_back(JoinWithBackslash(windows, "System"));
+        folders.push_back(windows);
+    }
+    length = GetCurrentDirectoryA(sizeof(folder), folder);
+    if (length > 0 && length < sizeof(folder)) {
+        folders.emplace_back(folder, length);
+    }
+    return folders;
+}
+
+bool IsFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// Loads one entry of the list from where a plain load found it before the
+// search was limited. The library's own dependencies come from its folder
+// first, then from the system folder.
+HMODULE LoadPreloadLibrary(const std::string& entry) {
+    if (!IsSearchedLibraryName(entry)) {
+        return LoadLibraryExA(entry.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    }
+    // A library that is in the process already is the one a name gets.
+    if (GetModuleHandleA(entry.c_str()) != nullptr) {
+        return LoadLibraryA(entry.c_str());
+    }
+    const std::string name = WithLibraryExtension(entry);
+    for (const std::string& folder : FormerSearchFolders()) {
+        const std::string path = JoinWithBackslash(folder, name);
+        // The first file found is the one loaded, as before, even if it
+        // turns out to be no library.
+        if (IsFile(path)) {
+            return LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+        }
+    }
+    // The system's own libraries under names that have no file there.
+    return LoadLibraryA(entry.c_str());
+}
+
 // Loads each entry before reading the next, up to the first empty one; an
 // entry that fails to load is passed over. The handles, in load order.
 std::vector<HMODULE> PreloadLibraries() {
@@ -79,7 +137,7 @@ std::vector<HMODULE> PreloadLibraries() {
         if (entry.empty()) {
             break;
         }
-        HMODULE library = LoadLibraryA(entry.c_str());
+        HMODULE library = LoadPreloadLibrary(entry);
         if (library != nullptr) {
             loaded.push_back(library);
         }
