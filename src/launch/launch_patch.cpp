@@ -147,8 +147,9 @@ std::vector<HMODULE> PreloadLibraries() {
 
 // Starts `program` without arguments and with inheritable handles; it
 // starts in `startFolder`, or in ours when that is null. With `wait`, returns
-// once the program's primary thread has ended. A start that fails is not
-// reported.
+// once the program has ended: its first thread may end long before its
+// others, which would free the libraries under a program still running. A start that fails is not
+// reported. The program's handles are ours to close.
 void StartProgram(const std::string& program, const char* startFolder, bool wait) {
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof(startup));
@@ -162,7 +163,7 @@ void StartProgram(const std::string& program, const char* startFolder, bool wait
         return;
     }
     if (wait) {
-        (void)WaitForSingleObject(started.hThread, INFINITE);
+        (void)WaitForSingleObject(started.hProcess, INFINITE);
     }
     (void)CloseHandle(started.hThread);
     (void)CloseHandle(started.hProcess);

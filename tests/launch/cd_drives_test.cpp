@@ -183,6 +183,7 @@ struct WaitCase {
     bool onDisc;           // the program is ExecuteCD, else Execute
     const char* waitLine;  // the wait setting of that program
     bool waits;
+    bool firstThreadEnds = false;  // the program runs on after its first thread
 };
 
 // Names the case in failure messages instead of dumping its bytes.
@@ -206,6 +207,9 @@ TEST_P(CdDrivesWait, TheLauncherWaitsOnlyForExactlyOne) {
                             "WaitExecuteCD=\"1\""});
     }
     PutProgram(program, kLongRunMs);
+    if (scenario.firstThreadEnds) {
+        DetachFirstThread(program);
+    }
     const launchtest::LaunchResult result = Launch(setupIni);
     ASSERT_TRUE(result.ended);
     EXPECT_EQ(result.status, 0u);
@@ -226,6 +230,9 @@ const WaitCase kWaitCases[] = {
     {"ExecuteCDEmpty", true, "WaitExecuteCD=", false},
     {"ExecuteCDZeroOne", true, "WaitExecuteCD=\"01\"", false},
     {"ExecuteCDYes", true, "WaitExecuteCD=\"yes\"", false},
+    // The wait is for the program, not for its first thread.
+    {"ExecuteOneFirstThreadEndsEarly", false, "WaitExecute=\"1\"", true, true},
+    {"ExecuteCDOneFirstThreadEndsEarly", true, "WaitExecuteCD=\"1\"", true, true},
 };
 
 INSTANTIATE_TEST_SUITE_P(Values, CdDrivesWait, ::testing::ValuesIn(kWaitCases),
