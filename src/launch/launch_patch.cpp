@@ -148,8 +148,9 @@ std::vector<HMODULE> PreloadLibraries() {
 // Starts `program` without arguments and with inheritable handles; it
 // starts in `startFolder`, or in ours when that is null. With `wait`, returns
 // once the program has ended: its first thread may end long before its
-// others, which would free the libraries under a program still running. A start that fails is not
-// reported. The program's handles are ours to close.
+// others, and the libraries must not be freed under a program still
+// running. A start that fails is not reported. The handles it gives us are
+// ours to close.
 void StartProgram(const std::string& program, const char* startFolder, bool wait) {
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof(startup));
