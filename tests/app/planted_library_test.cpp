@@ -16,14 +16,15 @@ namespace {
 
 using testenv::ScratchFolder;
 
-// What Setup.exe and the system's libraries load on the roads below (seen
-// with the loader's trace), and the common-controls library that a manifest
-// may bring in.
+// What Setup.exe loads on the roads below (seen with the loader's trace),
+// the common-controls library that a manifest may bring in, and what the
+// shell's own process loads for the same work.
 const char* const kLoadedNames[] = {
-    "actxprxy.dll", "advapi32.dll", "combase.dll",  "comctl32.dll", "gdi32.dll",    "imm32.dll",
-    "kernelbase.dll", "msvcrt.dll", "ole32.dll",    "oleaut32.dll", "rpcrt4.dll",   "sechost.dll",
-    "shcore.dll",   "shell32.dll",  "shlwapi.dll",  "ucrtbase.dll", "user32.dll",   "uxtheme.dll",
-    "version.dll",  "win32u.dll",   "windowscodecs.dll", "zlib1.dll",
+    "actxprxy.dll", "advapi32.dll", "combase.dll", "comctl32.dll", "gdi32.dll",
+    "imm32.dll", "kernel32.dll", "kernelbase.dll", "msimg32.dll", "msvcrt.dll",
+    "ole32.dll", "oleaut32.dll", "rpcrt4.dll", "sechost.dll", "shcore.dll",
+    "shell32.dll", "shlwapi.dll", "ucrtbase.dll", "user32.dll", "uxtheme.dll",
+    "version.dll", "win32u.dll", "windowscodecs.dll", "zlib1.dll",
 };
 
 const char kRecordVariable[] = "RECORDER_LOG";
