@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "app/globals.h"
+#include "app/library_search.h"
 #include "app/mode_choice.h"
 #include "app/parse_command_line.h"
 #include "install/install_patch.h"
@@ -18,6 +19,8 @@ namespace {
 
 // The status of a start refused for its arguments.
 constexpr int kInvalidSwitchStatus = -1;
+// The status of a start refused for a library redirection beside the program.
+constexpr int kRedirectedStatus = -1;
 
 int ShowInvalidSwitch() {
     // Built-in texts: no Setup.ini key overrides them.
@@ -41,6 +44,13 @@ const ModeEntry kModeTable[] = {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     g_instance = instance;
+    // Before anything can make the platform load a library.
+    RestrictLibrarySearch();
+    // Libraries in such a redirection come before the system's own, even for
+    // a message box, so the program ends without showing one.
+    if (LibraryRedirectionPresent()) {
+        return kRedirectedStatus;
+    }
     // A missing icon only leaves the dialog without one.
     g_dialogIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM));
     ParseCommandLine();

@@ -6,6 +6,7 @@
 
 #include <iterator>
 
+#include "app/library_search.h"
 #include "setupfile/paths.h"
 
 namespace {
@@ -13,6 +14,58 @@ namespace {
 // The shell writes folder paths into MAX_PATH bytes, and a link is saved
 // through a wide path of the same number of characters.
 constexpr int kShellPathSize = MAX_PATH;
+
+// The shell and COM are loaded from the system folder when a group is made,
+// not imported: an import would be looked for beside Setup.exe at start, and
+// so would the libraries it pulls in. Once loaded they stay for the rest of
+// the process, since objects they made may outlive any one call.
+const char kShellLibrary[] = "shell32.dll";
+const char kComLibrary[] = "ole32.dll";
+
+using SHGetSpecialFolderLocationFunction = HRESULT(WINAPI*)(HWND owner, int folder, LPITEMIDLIST* idList);
+using SHGetPathFromIDListAFunction = BOOL(WINAPI*)(LPCITEMIDLIST idList, LPSTR path);
+using SHGetMallocFunction = HRESULT(WINAPI*)(IMalloc** allocator);
+using CoInitializeFunction = HRESULT(WINAPI*)(LPVOID reserved);
+using CoCreateInstanceFunction = HRESULT(WINAPI*)(REFCLSID classId, LPUNKNOWN outer, DWORD context, REFIID interfaceId,
+                                                  LPVOID* object);
+using CoUninitializeFunction = void(WINAPI*)();
+
+struct ShellFunctions {
+    SHGetSpecialFolderLocationFunction getSpecialFolderLocation;
+    SHGetPathFromIDListAFunction getPathFromIDList;
+    SHGetMallocFunction getMalloc;
+};
+
+struct ComFunctions {
+    CoInitializeFunction initialize;
+    CoCreateInstanceFunction createInstance;
+    CoUninitializeFunction uninitialize;
+};
+
+// False when the library or one of the functions is missing.
+bool LoadShellFunctions(ShellFunctions& shell) {
+    HMODULE library = LoadSystemLibrary(kShellLibrary);
+    if (library == nullptr) {
+        return false;
+    }
+    shell.getSpecialFolderLocation =
+        LibraryFunction<SHGetSpecialFolderLocationFunction>(library, "SHGetSpecialFolderLocation");
+    shell.getPathFromIDList = LibraryFunction<SHGetPathFromIDListAFunction>(library, "SHGetPathFromIDListA");
+    shell.getMalloc = LibraryFunction<SHGetMallocFunction>(library, "SHGetMalloc");
+    return shell.getSpecialFolderLocation != nullptr && shell.getPathFromIDList != nullptr &&
+           shell.getMalloc != nullptr;
+}
+
+bool LoadComFunctions(ComFunctions& com) {
+    HMODULE library = LoadSystemLibrary(kComLibrary);
+    if (library == nullptr) {
+        return false;
+    }
+    com.initialize = LibraryFunction<CoInitializeFunction>(library, "CoInitialize");
+    com.createInstance = LibraryFunction<CoCreateInstanceFunction>(library, "CoCreateInstance");
+    com.uninitialize = LibraryFunction<CoUninitializeFunction>(library, "CoUninitialize");
+    return com.initialize != nullptr && com.createInstance != nullptr && com.uninitialize != nullptr;
+}
 
 // Setup.exe carries the program icon first and the uninstall icon second.
 constexpr int kFirstIcon = 0;
@@ -36,16 +89,20 @@ constexpr ShortcutFields kShortcuts[] = {
 
 // The Programs folder of the Start menu, or false when the shell can't give it.
 bool FindProgramsFolder(std::string& folder) {
+    ShellFunctions shell;
+    if (!LoadShellFunctions(shell)) {
+        return false;
+    }
     LPITEMIDLIST idList = nullptr;
-    if (SHGetSpecialFolderLocation(nullptr, CSIDL_PROGRAMS, &idList) != S_OK) {
+    if (shell.getSpecialFolderLocation(nullptr, CSIDL_PROGRAMS, &idList) != S_OK) {
         return false;
     }
     char path[kShellPathSize] = "";
-    bool found = SHGetPathFromIDListA(idList, path) != FALSE;
+    bool found = shell.getPathFromIDList(idList, path) != FALSE;
     // The ID list is the shell's memory and goes back to its allocator whether
     // or not it named a file-system folder.
     IMalloc* allocator = nullptr;
-    if (SHGetMalloc(&allocator) == S_OK) {
+    if (shell.getMalloc(&allocator) == S_OK) {
         allocator->Free(idList);
         (void)allocator->Release();
     }
@@ -124,13 +181,17 @@ void CreateStartMenuGroup(const std::string& targetFolder, const std::string& ap
 
 bool CreateShortcut(const std::string& targetPath, const std::string& linkPath, const std::string& workingDirectory,
                     const std::string& description, const std::string& arguments, int iconIndex) {
+    ComFunctions com;
+    if (!LoadComFunctions(com)) {
+        return false;
+    }
     // COM lives only for this one shortcut. A thread already in another
     // apartment keeps it: only our own successful initialisation is undone.
-    bool comInitialised = SUCCEEDED(CoInitialize(nullptr));
+    bool comInitialised = SUCCEEDED(com.initialize(nullptr));
 
     IShellLinkA* link = nullptr;
     HRESULT result =
-        CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, reinterpret_cast<void**>(&link));
+        com.createInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, reinterpret_cast<void**>(&link));
     if (SUCCEEDED(result)) {
         (void)link->SetPath(targetPath.c_str());
         (void)link->SetDescription(description.c_str());
@@ -142,7 +203,7 @@ bool CreateShortcut(const std::string& targetPath, const std::string& linkPath, 
     }
 
     if (comInitialised) {
-        CoUninitialize();
+        com.uninitialize();
     }
     return SUCCEEDED(result);
 }

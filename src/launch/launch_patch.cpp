@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/module_path.h"
+#include "launch/library_name.h"
 #include "setupfile/paths.h"
 #include "setupfile/settings.h"
 #include "setupfile/setup_keys.h"
@@ -69,12 +70,69 @@ bool HoldsProbeFile(const std::string& root, const std::string& executeCD, const
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+// The folders where the loader looked for a name before the program limited
+// its search to the system folder, in the loader's order: the program's own,
+// the system folder, the old system folder, the Windows folder, the current
+// folder. The library lists of patches were written for that order.
+std::vector<std::string> FormerSearchFolders() {
+    std::vector<std::string> folders;
+    const std::string ownPath = ExecutablePath(kLaunchPathLimit);
+    if (!ownPath.empty()) {
+        folders.push_back(ExecutableFolderOf(ownPath));
+    }
+    char folder[MAX_PATH] = "";
+    UINT length = GetSystemDirectoryA(folder, sizeof(folder));
+    if (length > 0 && length < sizeof(folder)) {
+        folders.emplace_back(folder, length);
+    }
+    length = GetWindowsDirectoryA(folder, sizeof(folder));
+    if (length > 0 && length < sizeof(folder)) {
+        const std::string windows(folder, length);
+        folders.push_back(JoinWithBackslash(windows, "System"));
+        folders.push_back(windows);
+    }
+    length = GetCurrentDirectoryA(sizeof(folder), folder);
+    if (length > 0 && length < sizeof(folder)) {
+        folders.emplace_back(folder, length);
+    }
+    return folders;
+}
+
+bool IsFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// Loads one entry of the list from where a plain load found it before the
+// search was limited. The library's own dependencies come from its folder
+// first, then from the system folder.
+HMODULE LoadPreloadLibrary(const std::string& entry) {
+    if (!IsSearchedLibraryName(entry)) {
+        return LoadLibraryExA(entry.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    }
+    // A library that is in the process already is the one a name gets.
+    if (GetModuleHandleA(entry.c_str()) != nullptr) {
+        return LoadLibraryA(entry.c_str());
+    }
+    const std::string name = WithLibraryExtension(entry);
+    for (const std::string& folder : FormerSearchFolders()) {
+        const std::string path = JoinWithBackslash(folder, name);
+        // The first file found is the one loaded, as before, even if it
+        // turns out to be no library.
+        if (IsFile(path)) {
+            return LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+        }
+    }
+    // The system's own libraries under names that have no file there.
+    return LoadLibraryA(entry.c_str());
+}
+
 // Loads each entry before reading the next, up to the first empty one; an
 // entry that fails to load is passed over. The handles, in load order.
 std::vector<HMODULE> PreloadLibraries() {
     std::vector<HMODULE> loaded;
     ForEachNumberedEntry(kPreloadDLLsSection, [&loaded](int, const std::string& entry) {
-        HMODULE library = LoadLibraryA(entry.c_str());
+        HMODULE library = LoadPreloadLibrary(entry);
         if (library != nullptr) {
             loaded.push_back(library);
         }
@@ -84,8 +142,10 @@ std::vector<HMODULE> PreloadLibraries() {
 
 // Starts `program` without arguments and with inheritable handles; it
 // starts in `startFolder`, or in ours when that is null. With `wait`, returns
-// once the program's primary thread has ended. A start that fails is not
-// reported.
+// once the program has ended: its first thread may end long before its
+// others, and the libraries must not be freed under a program still
+// running. A start that fails is not reported. The handles it gives us are
+// ours to close.
 void StartProgram(const std::string& program, const char* startFolder, bool wait) {
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof(startup));
@@ -99,7 +159,7 @@ void StartProgram(const std::string& program, const char* startFolder, bool wait
         return;
     }
     if (wait) {
-        (void)WaitForSingleObject(started.hThread, INFINITE);
+        (void)WaitForSingleObject(started.hProcess, INFINITE);
     }
     (void)CloseHandle(started.hThread);
     (void)CloseHandle(started.hProcess);

@@ -9,6 +9,7 @@
 #include "setupfile/paths.h"
 #include "setupfile/settings.h"
 #include "setupfile/setup_keys.h"
+#include "setupfile/text.h"
 #include "ui/message_box.h"
 #include "ui/setup_dialog.h"
 
@@ -21,6 +22,10 @@ const char kParkingFileName[] = "_$_Morvelan_Remove_Me_$_";
 // Longest temporary-folder path taken, terminator included.
 constexpr DWORD kTempPathLimit = 256;
 
+// Removed, cancelled, or nothing could be read.
+constexpr int kDoneStatus = 0;
+constexpr int kFailureStatus = -1;
+
 // Length of a drive root such as "C:\".
 constexpr std::size_t kDriveRootLength = 3;
 
@@ -31,6 +36,8 @@ struct UninstallTexts {
     std::string successCaption;
     std::string successText;
     std::string appName;
+    std::string errorCaption;
+    std::string filesStayedText;
 };
 
 bool IsDriveRoot(const std::string& folder) {
@@ -53,6 +60,10 @@ UninstallTexts ReadUninstallTexts() {
     texts.successCaption = ReadSetting(keys::kSuccessHeader);
     texts.successText = ReadText(keys::kSuccessUninstall);
     texts.appName = ReadSetting(keys::kAppName);
+    // The installed Setup.ini goes with the other files, so the failure
+    // texts are read now.
+    texts.errorCaption = ReadSetting(keys::kErrorHeader);
+    texts.filesStayedText = ReadText(keys::kErrorUninstall);
     return texts;
 }
 
@@ -121,6 +132,17 @@ void DeleteRecordedFiles(const std::vector<std::string>& files) {
     }
 }
 
+// A recorded name that is a folder now is not the install's file.
+bool AnyFileStayed(const std::vector<std::string>& files) {
+    for (const std::string& file : files) {
+        const DWORD attributes = GetFileAttributesA(file.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Only empty folders go: one that still holds files the install didn't
 // create stays where it is.
 void RemoveRecordedFolders(const std::vector<std::string>& folders) {
@@ -138,19 +160,26 @@ int UninstallPatch() {
     // installed one; the one in the start directory may belong to another
     // patch, so nothing is read or removed.
     if (executable.empty()) {
-        return 0;
+        return kDoneStatus;
     }
     // Before the first read: every setting comes from the Setup.ini beside
     // the executable, whatever directory it was started in.
     if (!SetCurrentDirectoryA(OwnFolderOf(executable).c_str())) {
-        return 0;
+        return kDoneStatus;
+    }
+    // Install writes its Mode into every Setup.ini it installs. Any other
+    // file beside us is a medium's, whose Files name the patch's sources:
+    // taken for a record, they would be deleted, and this Setup.exe moved.
+    if (!EqualsExactly(ReadSetting(keys::kMode), kInstalledMode)) {
+        (void)ShowMessage(ReadText(keys::kErrorNotInstalled), ReadSetting(keys::kErrorHeader), MB_OK);
+        return kFailureStatus;
     }
 
     const UninstallTexts texts = ReadUninstallTexts();
     FillDialogTexts(texts);
     const INT_PTR answer = RunSetupDialog();
     if (answer == kDialogNotShown || answer == kDialogCancelled) {
-        return 0;
+        return kDoneStatus;
     }
 
     // Both lists are complete before anything goes: the installed Setup.ini
@@ -171,6 +200,13 @@ int UninstallPatch() {
     DeleteRecordedFiles(files);
     RemoveRecordedFolders(folders);
 
+    // A file still in use (a running program of the patch) or not ours to
+    // delete stays: the patch is not removed, and the user can try again. A
+    // folder that stays for the user's own files is no failure.
+    if (AnyFileStayed(files)) {
+        (void)ShowMessage(texts.filesStayedText, texts.errorCaption, MB_OK);
+        return kFailureStatus;
+    }
     (void)ShowMessage(texts.successText, texts.successCaption, MB_OK);
-    return 0;
+    return kDoneStatus;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 // Removes what the install record of the Setup.ini beside the executable
-// names, after the user confirmed. 0 on every path: uninstall reports no
-// failure, a file or folder that can't be removed simply stays.
+// names, after the user confirmed. -1 after a box that says the Setup.ini
+// there is no installed one (nothing is touched) or that recorded files
+// stayed; 0 otherwise. A folder that can't be removed simply stays.
 int UninstallPatch();

@@ -144,7 +144,9 @@ TEST(RefusedCommandLine, LongestCommandLineThePlatformPasses) {
 
 // ---------------------------------------------------------------- accepted
 
-enum class Expected { Install, Uninstall, Run };
+// UninstallRefused: uninstall mode beside a Setup.ini that no install wrote
+// (install writes Mode "Run"), which it refuses with a box.
+enum class Expected { Install, Uninstall, UninstallRefused, Run };
 
 struct AcceptedCase {
     const char* name;
@@ -174,6 +176,12 @@ void ExpectMode(const Observation& seen, Expected expected) {
             }
             // Cancelled: quietly, with status 0.
             EXPECT_EQ(seen.exitCode, 0u) << Describe(seen);
+            break;
+        case Expected::UninstallRefused:
+            EXPECT_TRUE(seen.dialogs.empty()) << Describe(seen);
+            ASSERT_EQ(seen.boxes.size(), 1u) << Describe(seen);
+            EXPECT_EQ(seen.boxes[0].text, "No installed patch was found beside this Setup.exe, so nothing was removed");
+            EXPECT_EQ(seen.exitCode, kFailureStatus) << Describe(seen);
             break;
         case Expected::Run:
             EXPECT_TRUE(seen.dialogs.empty()) << Describe(seen);
@@ -219,13 +227,13 @@ INSTANTIATE_TEST_SUITE_P(
                       AcceptedCase{"NothingAndUppercaseInstall", "", "INSTALL", Expected::Run},
                       AcceptedCase{"NothingAndInstall", "", "Install", Expected::Install},
                       AcceptedCase{"OnlySpacesAndRun", "   ", "run", Expected::Run},
-                      AcceptedCase{"UninstallOutranksInstallMode", " -uninstall", "Install", Expected::Uninstall},
-                      AcceptedCase{"UninstallInMixedCase", " -UnInstall", "run", Expected::Uninstall},
+                      AcceptedCase{"UninstallOutranksInstallMode", " -uninstall", "Install", Expected::UninstallRefused},
+                      AcceptedCase{"UninstallInMixedCase", " -UnInstall", "Run", Expected::Uninstall},
                       AcceptedCase{"InstallInCapitals", " -INSTALL", "run", Expected::Install},
                       AcceptedCase{"InstallInRunMode", " -install", "Run", Expected::Install},
                       AcceptedCase{"QuotedSwitch", " \"-install\"", "run", Expected::Install},
                       AcceptedCase{"SwitchRightAfterTheQuotedProgram", "-install", "run", Expected::Install},
-                      AcceptedCase{"SwitchFollowedBySpaces", " -uninstall   ", "run", Expected::Uninstall}),
+                      AcceptedCase{"SwitchFollowedBySpaces", " -uninstall   ", "Run", Expected::Uninstall}),
     AcceptedName);
 
 TEST(AcceptedCommandLine, QuotedProgramPathWithSpacesAndUninstall) {
@@ -236,7 +244,7 @@ TEST(AcceptedCommandLine, QuotedProgramPathWithSpacesAndUninstall) {
     const Observation seen =
         StartAndObserve(exe, testenv::CommandLineFor(exe, "-uninstall"), medium.Path(), started);
     ASSERT_TRUE(started);
-    ExpectMode(seen, Expected::Uninstall);
+    ExpectMode(seen, Expected::UninstallRefused);
 }
 
 }  // namespace

@@ -17,12 +17,12 @@ bool IsDialog(HWND window) {
     return driver::ClassName(window) == "#32770" && IsWindowEnabled(window);
 }
 
-void Answer(HWND window, Observation& seen) {
+void Answer(HWND window, SetupDialogAnswer dialogAnswer, Observation& seen) {
     // The body first: the setup dialog's picture also has the id 0xFFFF.
     if (GetDlgItem(window, kSetupBodyId) != nullptr) {
         seen.dialogs.push_back(SeenDialog{driver::WindowText(window), driver::ControlText(window, kSetupHeadingId),
                                           driver::ControlText(window, IDOK), driver::ControlText(window, IDCANCEL)});
-        (void)driver::PressButton(window, IDCANCEL);
+        (void)driver::PressButton(window, dialogAnswer == SetupDialogAnswer::Confirm ? IDOK : IDCANCEL);
     } else if (GetDlgItem(window, kMessageBoxTextId) != nullptr) {
         const driver::MessageBoxContents box = driver::ReadMessageBox(window);
         seen.boxes.push_back(box);
@@ -33,7 +33,7 @@ void Answer(HWND window, Observation& seen) {
 }  // namespace
 
 Observation StartAndObserve(const std::string& applicationName, const std::string& commandLine,
-                            const std::string& workingDirectory, bool& started) {
+                            const std::string& workingDirectory, bool& started, SetupDialogAnswer dialogAnswer) {
     Observation seen;
     driver::ChildProcess process;
     started = process.Start(applicationName, commandLine, workingDirectory);
@@ -55,7 +55,7 @@ Observation StartAndObserve(const std::string& applicationName, const std::strin
             if (answered != answeredAt.end() && GetTickCount() - answered->second < kAnswerAgainMs) {
                 continue;
             }
-            Answer(window, seen);
+            Answer(window, dialogAnswer, seen);
             answeredAt[window] = GetTickCount();
         }
         Sleep(kPollMs);

@@ -11,6 +11,7 @@
 namespace {
 
 const char kSleepSuffix[] = ".sleep";
+const char kDetachSuffix[] = ".detach";
 constexpr DWORD kSleepTextSize = 32;
 
 // Milliseconds named by "<own path>.sleep", or 0 when there is no such file.
@@ -38,13 +39,9 @@ std::string CurrentFolder() {
     return (length > 0 && length < sizeof(folder)) ? std::string(folder, length) : std::string("?");
 }
 
-}  // namespace
-
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+// The sleep and the record of how the program was started.
+DWORD WINAPI SleepAndRecord(LPVOID) {
     const std::string ownPath = recorder::ModulePath(nullptr);
-    const recorder::Field started[] = {{"started", recorder::TimeNow()}};
-    recorder::AppendRecord(ownPath, started, 1);
-
     const DWORD sleepMs = SleepTimeFor(ownPath);
     if (sleepMs > 0) {
         Sleep(sleepMs);
@@ -64,4 +61,22 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     };
     recorder::AppendRecord(ownPath, record, sizeof(record) / sizeof(record[0]));
     return 0;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    const std::string ownPath = recorder::ModulePath(nullptr);
+    const recorder::Field started[] = {{"started", recorder::TimeNow()}};
+    recorder::AppendRecord(ownPath, started, 1);
+
+    if (GetFileAttributesA((ownPath + kDetachSuffix).c_str()) != INVALID_FILE_ATTRIBUTES) {
+        // The process lives on in the second thread after the first one ends.
+        HANDLE worker = CreateThread(nullptr, 0, SleepAndRecord, nullptr, 0, nullptr);
+        if (worker != nullptr) {
+            (void)CloseHandle(worker);
+            ExitThread(0);
+        }
+    }
+    return static_cast<int>(SleepAndRecord(nullptr));
 }

@@ -183,6 +183,7 @@ struct WaitCase {
     bool onDisc;           // the program is ExecuteCD, else Execute
     const char* waitLine;  // the wait setting of that program
     bool waits;
+    bool firstThreadEnds = false;  // the program runs on after its first thread
 };
 
 // Names the case in failure messages instead of dumping its bytes.
@@ -206,6 +207,9 @@ TEST_P(CdDrivesWait, TheLauncherWaitsOnlyForExactlyOne) {
                             "WaitExecuteCD=\"1\""});
     }
     PutProgram(program, kLongRunMs);
+    if (scenario.firstThreadEnds) {
+        DetachFirstThread(program);
+    }
     const launchtest::LaunchResult result = Launch(setupIni);
     ASSERT_TRUE(result.ended);
     EXPECT_EQ(result.status, 0u);
@@ -226,6 +230,9 @@ const WaitCase kWaitCases[] = {
     {"ExecuteCDEmpty", true, "WaitExecuteCD=", false},
     {"ExecuteCDZeroOne", true, "WaitExecuteCD=\"01\"", false},
     {"ExecuteCDYes", true, "WaitExecuteCD=\"yes\"", false},
+    // The wait is for the program, not for its first thread.
+    {"ExecuteOneFirstThreadEndsEarly", false, "WaitExecute=\"1\"", true, true},
+    {"ExecuteCDOneFirstThreadEndsEarly", true, "WaitExecuteCD=\"1\"", true, true},
 };
 
 INSTANTIATE_TEST_SUITE_P(Values, CdDrivesWait, ::testing::ValuesIn(kWaitCases),
@@ -262,6 +269,74 @@ TEST_F(CdDrives, LibrariesAreLoadedBeforeTheStartsAndFreedInLoadOrderAfterTheWai
     EXPECT_EQ(std::stoul(ValueOf(events, "one.dll", "errormode")) & SEM_FAILCRITICALERRORS,
               static_cast<unsigned long>(SEM_FAILCRITICALERRORS));
 }
+
+// Where an entry of PreloadDLLs is taken from: the launcher's folder before
+// the start folder, a relative path under either, a full path as it is.
+struct PreloadCase {
+    const char* name;
+    const char* entry;  // "<start>" stands for the start folder
+    bool inLauncherFolder;
+    const char* inStartFolder;  // relative path of a copy there, or null
+    const char* loadedFrom;     // "<launcher>" or "<start>" and the rest of the path
+};
+
+void PrintTo(const PreloadCase& scenario, std::ostream* out) {
+    *out << scenario.name;
+}
+
+std::string Expand(std::string text, const std::string& launcher, const std::string& start) {
+    for (const auto& [mark, folder] : {std::pair<std::string, std::string>{"<launcher>", launcher}, {"<start>", start}}) {
+        const std::size_t at = text.find(mark);
+        if (at != std::string::npos) {
+            text.replace(at, mark.size(), folder);
+        }
+    }
+    return text;
+}
+
+class CdDrivesPreload : public CdDrives, public ::testing::WithParamInterface<PreloadCase> {};
+
+TEST_P(CdDrivesPreload, TakesTheLibraryFromWhereTheLoaderFoundItBefore) {
+    const PreloadCase& scenario = GetParam();
+    testenv::ScratchFolder start("start");
+    if (scenario.inLauncherFolder) {
+        PutLibrary(InLauncherFolder("fix.dll"));
+    }
+    if (scenario.inStartFolder != nullptr) {
+        const std::string copy = start / scenario.inStartFolder;
+        const std::string folder = copy.substr(0, copy.rfind('\\'));
+        if (!testenv::PathExists(folder)) {
+            ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+        }
+        PutLibrary(copy);
+    }
+    const std::string entry = Expand(scenario.entry, LauncherFolder().Path(), start.Path());
+    const launchtest::LaunchResult result = Launch(
+        IniText({"[General]", "Volume=\"PATCHDISC\"", "[PreloadDLLs]", ("1=\"" + entry + "\"").c_str()}), start.Path());
+    ASSERT_TRUE(result.ended);
+    EXPECT_EQ(result.status, 0u);
+    std::vector<std::string> loaded;
+    for (const Event& event : result.eventsAtEnd) {
+        if (event.field == "load") {
+            loaded.push_back(event.module);
+        }
+    }
+    ASSERT_EQ(loaded.size(), 1u);
+    const std::string expected = Expand(scenario.loadedFrom, LauncherFolder().Path(), start.Path());
+    EXPECT_TRUE(SamePath(loaded[0], expected)) << loaded[0] << " was loaded, not " << expected;
+}
+
+const PreloadCase kPreloadCases[] = {
+    {"LauncherFolder", "fix.dll", true, nullptr, "<launcher>\\fix.dll"},
+    {"StartFolder", "fix.dll", false, "fix.dll", "<start>\\fix.dll"},
+    {"LauncherFolderBeforeStartFolder", "fix.dll", true, "fix.dll", "<launcher>\\fix.dll"},
+    {"NameWithoutExtension", "fix", false, "fix.dll", "<start>\\fix.dll"},
+    {"RelativePath", "libs\\fix.dll", false, "libs\\fix.dll", "<start>\\libs\\fix.dll"},
+    {"FullPath", "<start>\\libs\\fix.dll", true, "libs\\fix.dll", "<start>\\libs\\fix.dll"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Places, CdDrivesPreload, ::testing::ValuesIn(kPreloadCases),
+                         [](const ::testing::TestParamInfo<PreloadCase>& info) { return std::string(info.param.name); });
 
 TEST_F(CdDrives, AnEntryThatFailsToLoadDoesNotStopTheNext) {
     PutLibrary(InLauncherFolder("one.dll"));

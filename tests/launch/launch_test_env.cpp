@@ -96,6 +96,11 @@ void LaunchTest::PutProgram(const std::string& path, DWORD sleepMs) {
     }
 }
 
+void LaunchTest::DetachFirstThread(const std::string& path) {
+    RemoveLater(path + ".detach");
+    ASSERT_TRUE(testenv::WriteFileBytes(path + ".detach", ""));
+}
+
 void LaunchTest::PutLibrary(const std::string& path) {
     RemoveLater(path);
     ASSERT_TRUE(testenv::CopyOneFile(HelperPath(kLibraryHelper), path)) << path;

@@ -52,6 +52,9 @@ protected:
     // A copy of the recorder program at `path` that first sleeps `sleepMs`;
     // paths outside the scratch folders (on a CD) are removed after the test.
     void PutProgram(const std::string& path, DWORD sleepMs = 0);
+    // Makes the program at `path` end its first thread at once and run on
+    // in a second one.
+    void DetachFirstThread(const std::string& path);
     // A copy of the recorder library at `path`.
     void PutLibrary(const std::string& path);
     // A folder (with its parents inside a CD root), removed after the test.

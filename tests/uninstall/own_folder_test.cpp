@@ -42,7 +42,7 @@ TEST(UninstallFromDriveRootTest, ReadsTheSetupIniOfTheRoot) {
     FileRemover removeIni(ini);
     ASSERT_TRUE(testenv::CopyOneFile(testenv::SetupExePath(), exe));
     ASSERT_TRUE(WriteFileBytes(installed / "data.bin", "data"));
-    ASSERT_TRUE(WriteFileBytes(ini, "[General]\r\nAppName=\"From the root\"\r\n" +
+    ASSERT_TRUE(WriteFileBytes(ini, "[General]\r\nMode=\"Run\"\r\nAppName=\"From the root\"\r\n" +
                                         RecordSection("Files", {ini, exe, installed / "data.bin"}) +
                                         RecordSection("Folders", {installed.Path()})));
     PlaceDecoy(workingDirectory);
@@ -87,7 +87,7 @@ TEST_P(UninstallPathLengthTest, OwnPathBeyondTheLimitEndsQuietlyWithoutReadingAn
     ASSERT_TRUE(testenv::CopyOneFile(testenv::SetupExePath(), exe));
     ASSERT_TRUE(WriteFileBytes(folder + "\\data.bin", "data"));
     ASSERT_TRUE(WriteFileBytes(folder + "\\Setup.ini",
-                               "[General]\r\nAppName=\"Deep\"\r\n" + RecordSection("Files", {folder + "\\data.bin"})));
+                               "[General]\r\nMode=\"Run\"\r\nAppName=\"Deep\"\r\n" + RecordSection("Files", {folder + "\\data.bin"})));
     PlaceDecoy(workingDirectory);
 
     driver::ChildProcess process;

@@ -94,6 +94,11 @@ ConfirmedRun ConfirmAndFinish(driver::ChildProcess& process, HWND dialog) {
     if (!driver::PressButton(dialog, IDOK) || !driver::WaitForWindowGone(dialog)) {
         return run;
     }
+    return FinishAtTheBox(process);
+}
+
+ConfirmedRun FinishAtTheBox(driver::ChildProcess& process) {
+    ConfirmedRun run;
     HWND box = driver::WaitForMessageBox(process.Id());
     run.boxShown = box != nullptr;
     if (run.boxShown) {

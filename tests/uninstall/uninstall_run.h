@@ -88,6 +88,10 @@ struct ConfirmedRun {
 // and waits for the end.
 ConfirmedRun ConfirmAndFinish(driver::ChildProcess& process, HWND dialog);
 
+// The same without a dialog: reads the box the process shows (a setup
+// dialog is no box), closes it with OK and waits for the end.
+ConfirmedRun FinishAtTheBox(driver::ChildProcess& process);
+
 // Starts `exe` with "-uninstall" in `workingDirectory`.
 bool StartUninstall(driver::ChildProcess& process, const std::string& exe, const std::string& workingDirectory);
 

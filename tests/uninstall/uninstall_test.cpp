@@ -38,6 +38,9 @@ const char kStandardText[] =
     "\r\n";
 
 const char kStandardSuccessCaption[] = "Done\\nfor now";
+const char kNotInstalledText[] = "No installed patch was found beside this Setup.exe, so nothing was removed";
+const char kFilesStayedText[] =
+    "Some files of the patch could not be removed.\r\nClose the patch's programs and try again";
 const char kStandardSuccessText[] = "All gone\r\nThank you";
 
 // A file a test keeps an eye on: its bytes before the run.
@@ -276,27 +279,93 @@ TEST_F(UninstallTest, CopyParkedByAnEarlierUninstallIsReplaced) {
     EXPECT_FALSE(PathExists(target_.Path()));
 }
 
-TEST_F(UninstallTest, MissingSetupIniShowsTheBuiltInTextsAndStillParks) {
+TEST_F(UninstallTest, MissingSetupIniIsRefusedWithTheBuiltInTexts) {
+    EXPECT_TRUE(StartUninstall(process_, Exe(), elsewhere_.Path()));
+    const ConfirmedRun run = FinishAtTheBox(process_);
+    ASSERT_TRUE(run.boxShown) << "no box, or the dialog instead";
+    EXPECT_EQ(run.box.caption, "Error");
+    EXPECT_EQ(run.box.text, kNotInstalledText);
+    ASSERT_TRUE(run.exited);
+    EXPECT_EQ(run.exitCode, 0xFFFFFFFFu);
+
+    // Nothing to go by, so nothing moves.
+    EXPECT_EQ(FileBytes(Exe()), exeBytes_);
+    EXPECT_FALSE(PathExists(ParkingPath()));
+}
+
+// A Setup.ini beside the executable that no install wrote (install always
+// writes Mode "Run"): its Files name the patch's sources on a medium.
+struct NotInstalledCase {
+    const char* name;
+    const char* setupIni;
+    const char* caption;
+    const char* text;
+};
+
+// Names the case in failure messages instead of dumping its bytes.
+void PrintTo(const NotInstalledCase& scenario, std::ostream* out) {
+    *out << scenario.name;
+}
+
+class UninstallRefusalTest : public UninstallTest, public ::testing::WithParamInterface<NotInstalledCase> {};
+
+TEST_P(UninstallRefusalTest, RemovesAndMovesNothing) {
+    AddFile(target_ / "GamePatch.exe");
+    AddFile(target_ / "GamePatch.txt");
+    ASSERT_TRUE(WriteFileBytes(Ini(), std::string(GetParam().setupIni) +
+                                          RecordSection("Files", {"GamePatch.exe", "GamePatch.txt", Exe()}) +
+                                          RecordSection("Folders", {target_.Path()})));
+    const std::vector<std::string> before = FolderEntries(target_.Path());
+
+    EXPECT_TRUE(StartUninstall(process_, Exe(), elsewhere_.Path()));
+    const ConfirmedRun run = FinishAtTheBox(process_);
+    ASSERT_TRUE(run.boxShown) << "no box, or the dialog instead";
+    EXPECT_EQ(run.box.caption, GetParam().caption);
+    EXPECT_EQ(run.box.text, GetParam().text);
+    ASSERT_TRUE(run.exited);
+    EXPECT_EQ(run.exitCode, 0xFFFFFFFFu);
+
+    EXPECT_EQ(FolderEntries(target_.Path()), before);
+    EXPECT_EQ(FileBytes(target_ / "GamePatch.exe"), kContents);
+    EXPECT_EQ(FileBytes(Exe()), exeBytes_);
+    EXPECT_FALSE(PathExists(ParkingPath()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, UninstallRefusalTest,
+    ::testing::Values(
+        NotInstalledCase{"SourceFileOfAMedium", "[General]\r\nMode=\"Install\"\r\n[Text]\r\nErrorHeader=\"Medium\"\r\n",
+                         "Medium", kNotInstalledText},
+        NotInstalledCase{"NoMode", "[General]\r\nAppName=\"Demo\"\r\n", "Error", kNotInstalledText},
+        NotInstalledCase{"ModeRunInLowercase", "[General]\r\nMode=\"run\"\r\n", "Error", kNotInstalledText},
+        NotInstalledCase{"OwnText", "[General]\r\nMode=\"Install\"\r\n[Text]\r\nErrorNotInstalled=\"Not here\\nSorry\"\r\n",
+                         "Error", "Not here\r\nSorry"}),
+    [](const ::testing::TestParamInfo<NotInstalledCase>& info) { return std::string(info.param.name); });
+
+TEST_F(UninstallTest, AFileThatCantBeDeletedEndsInTheFailureBox) {
+    AddFile(target_ / "GamePatch.exe");
+    AddFile(group_ / "Start.lnk");
+    WriteStandardIni(RecordSection("Files", {Ini(), Exe(), target_ / "GamePatch.exe", group_ / "Start.lnk"}) +
+                     RecordSection("Folders", {target_.Path(), group_.Path()}));
+    // As a running program holds its file: open, without leave to delete it.
+    HANDLE inUse = CreateFileA((target_ / "GamePatch.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(inUse, INVALID_HANDLE_VALUE);
+
     HWND dialog = StartAndWaitForDialog(elsewhere_.Path());
     ASSERT_NE(dialog, nullptr);
-    const DialogContents shown = ReadSetupDialog(dialog);
-    EXPECT_EQ(shown.caption, "Patch");
-    EXPECT_EQ(shown.heading, "Patch");
-    EXPECT_EQ(shown.body, "");
-    EXPECT_EQ(shown.okLabel, "&Uninstall");
-    EXPECT_EQ(shown.cancelLabel, "Exit");
-
     ConfirmedRun run = ConfirmAndFinish(process_, dialog);
+    (void)CloseHandle(inUse);
     ASSERT_TRUE(run.boxShown);
-    EXPECT_EQ(run.box.caption, "Success");
-    EXPECT_EQ(run.box.text, "Patch removed");
+    // The caption of the installed Setup.ini, read before it was deleted.
+    EXPECT_EQ(run.box.caption, "Problem");
+    EXPECT_EQ(run.box.text, kFilesStayedText);
     ASSERT_TRUE(run.exited);
-    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.exitCode, 0xFFFFFFFFu);
 
-    ExpectParkedHere();
-    // Nothing was recorded, so the folder stays (now empty).
-    EXPECT_TRUE(IsFolder(target_.Path()));
-    EXPECT_TRUE(FolderEntries(target_.Path()).empty());
+    // Everything else went; the folder stays for the file that did not.
+    EXPECT_EQ(FolderEntries(target_.Path()), std::vector<std::string>{"GamePatch.exe"});
+    EXPECT_FALSE(PathExists(group_.Path()));
 }
 
 TEST_F(UninstallTest, RelativeRecordEntriesMeanTheOwnFolder) {
@@ -327,7 +396,7 @@ struct TempCase {
 
 class UninstallWithoutTempFolderTest : public UninstallTest, public ::testing::WithParamInterface<TempCase> {};
 
-TEST_P(UninstallWithoutTempFolderTest, SkipsParkingAndRemovesTheRest) {
+TEST_P(UninstallWithoutTempFolderTest, SkipsParkingRemovesTheRestAndReportsTheExecutableThatStayed) {
     // Taken now: with the variables below this process has no temporary folder either.
     const std::string parkingPath = ParkingPath();
     ASSERT_TRUE(WriteFileBytes(parkingPath, "earlier"));
@@ -341,8 +410,17 @@ TEST_P(UninstallWithoutTempFolderTest, SkipsParkingAndRemovesTheRest) {
     EnvironmentGuard tmp("TMP", tooLong);
     EnvironmentGuard temp("TEMP", tooLong);
 
-    RunConfirmedWithStandardTexts();
+    HWND dialog = StartAndWaitForDialog(elsewhere_.Path());
+    ASSERT_NE(dialog, nullptr);
+    ConfirmedRun run = ConfirmAndFinish(process_, dialog);
+    ASSERT_TRUE(run.boxShown);
+    // The running executable can't delete itself where it lies.
+    EXPECT_EQ(run.box.caption, "Problem");
+    EXPECT_EQ(run.box.text, kFilesStayedText);
+    ASSERT_TRUE(run.exited);
+    EXPECT_EQ(run.exitCode, 0xFFFFFFFFu);
 
+    EXPECT_EQ(FileBytes(Exe()), exeBytes_);
     EXPECT_FALSE(PathExists(target_ / "data.bin"));
     EXPECT_FALSE(PathExists(Ini()));
     EXPECT_FALSE(PathExists(group_.Path()));

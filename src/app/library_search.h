@@ -1,0 +1,30 @@
+#pragma once
+// Where the program takes its libraries from. The folder of Setup.exe is a
+// medium that anyone may have written to, and the current folder is wherever
+// the user happened to be: neither may supply code that runs in this process.
+
+#include <windows.h>
+
+#include <string>
+
+// Limits the platform's library search to the system folder, first thing
+// at start: every later load that names no path, by this program or by the
+// system's own libraries, then skips the program's folder and the current
+// folder. Old systems without the calls keep their search order.
+void RestrictLibrarySearch();
+
+// True when a "<program>.local" file or folder lies beside the executable:
+// the platform would take libraries from it before the system's own.
+bool LibraryRedirectionPresent();
+
+// A system library loaded from the system folder by its full path, its own
+// dependencies looked for there first; null when it can't be loaded.
+HMODULE LoadSystemLibrary(const char* name);
+
+// The function `name` of `library` as the type `Function`, or null.
+template <typename Function>
+Function LibraryFunction(HMODULE library, const char* name) {
+    // Through the generic function type: the compiler lets that one be cast
+    // to any other function type without a warning.
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
+}
