@@ -249,9 +249,7 @@ TEST_F(InstallTest, SourceEndingEarlyRollsBack) {
     ASSERT_TRUE(WriteSparseFile(source, kSourceSize));
 
     driver::ChildProcess process;
-    const std::string exe = medium_ / "Setup.exe";
-    ASSERT_TRUE(process.Start(exe, testenv::CommandLineFor(exe, ""), medium_.Path()));
-    HWND dialog = driver::WaitForSetupDialog(process.Id());
+    HWND dialog = StartFromMedium(process);
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(driver::PressButton(dialog, IDOK));
     ASSERT_TRUE(TruncateOnceCopyGrows(source, TargetFolder() + "\\shrinking.bin"));
@@ -305,9 +303,7 @@ TEST_F(InstallTest, RecordThatCantBeAppendedRollsBack) {
     ASSERT_TRUE(WriteSparseFile(medium_ / "slow.bin", 64ll * 1024 * 1024));
 
     driver::ChildProcess process;
-    const std::string exe = medium_ / "Setup.exe";
-    ASSERT_TRUE(process.Start(exe, testenv::CommandLineFor(exe, ""), medium_.Path()));
-    HWND dialog = driver::WaitForSetupDialog(process.Id());
+    HWND dialog = StartFromMedium(process);
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(driver::PressButton(dialog, IDOK));
     std::string heldBytes;
@@ -386,9 +382,7 @@ TEST_F(InstallTest, CancelConfirmedWithYesLeavesTheDiskUntouched) {
     PrepareMedium(kTargetName, {"one.bin"});
     AddMediumFile("one.bin", "one");
     driver::ChildProcess process;
-    const std::string exe = medium_ / "Setup.exe";
-    ASSERT_TRUE(process.Start(exe, testenv::CommandLineFor(exe, ""), medium_.Path()));
-    HWND dialog = driver::WaitForSetupDialog(process.Id());
+    HWND dialog = StartFromMedium(process);
     ASSERT_NE(dialog, nullptr);
 
     // Refused first: the dialog stays.

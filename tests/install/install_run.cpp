@@ -248,6 +248,14 @@ InstallRun InstallTest::RunFromMedium() {
     return RunInstall(medium_ / "Setup.exe", medium_.Path());
 }
 
+HWND InstallTest::StartFromMedium(driver::ChildProcess& process) {
+    const std::string exe = medium_ / "Setup.exe";
+    if (!process.Start(exe, testenv::CommandLineFor(exe, ""), medium_.Path())) {
+        return nullptr;
+    }
+    return driver::WaitForSetupDialog(process.Id());
+}
+
 void InstallTest::ExpectCopiedFromMedium(const std::string& targetFolder, const std::vector<std::string>& names) {
     for (const std::string& name : names) {
         std::string source;

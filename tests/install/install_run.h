@@ -103,6 +103,9 @@ protected:
     void AddMediumFile(const std::string& name, const std::string& bytes);
     // Runs the medium's Setup.exe in the medium folder.
     InstallRun RunFromMedium();
+    // Starts the medium's Setup.exe in the medium folder and waits for its
+    // dialog, which the test then answers; null when it doesn't come.
+    HWND StartFromMedium(driver::ChildProcess& process);
 
     std::string TargetFolder() const { return programFiles_ / kTargetName; }
 
