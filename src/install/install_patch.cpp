@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/elevation.h"
 #include "install/file_copy.h"
 #include "install/registry_key.h"
 #include "install/start_menu.h"
@@ -153,6 +154,10 @@ int InstallPatch() {
 
     std::string programFiles;
     if (!ReadProgramFilesFolder(programFiles)) {
+        const ElevatedOutcome elevated = StartAgainElevated(Mode::Install);
+        if (elevated.start == ElevatedStart::Finished) {
+            return elevated.exitStatus;
+        }
         return ReportFailure(settings.errorPermissions, settings.copied.errorHeader);
     }
     settings.targetFolder = ReadSetting(keys::kTargetFolder);
