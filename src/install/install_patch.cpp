@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/elevation.h"
 #include "app/module_path.h"
 #include "install/file_copy.h"
 #include "install/install_changes.h"
@@ -152,6 +153,10 @@ int InstallPatch() {
 
     std::string programFiles;
     if (!ReadProgramFilesFolder(programFiles)) {
+        const ElevatedOutcome elevated = StartAgainElevated(Mode::Install);
+        if (elevated.start == ElevatedStart::Finished) {
+            return elevated.exitStatus;
+        }
         return ReportFailure(settings.errorPermissions, settings.copied.errorHeader);
     }
     settings.targetFolder = ReadSetting(keys::kTargetFolder);

@@ -1,5 +1,6 @@
 #include "ui/setup_dialog.h"
 
+#include "ui/dialog_picture.h"
 #include "ui/globals.h"
 #include "ui/message_box.h"
 #include "ui/resource.h"
@@ -21,6 +22,7 @@ BOOL OnInitDialog(HWND dialog) {
     SetControlText(dialog, IDOK, DialogTexts.okLabel);
     SetControlText(dialog, IDCANCEL, DialogTexts.cancelLabel);
     (void)SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(g_dialogIcon));
+    FitPictureToScreen(dialog);
     return TRUE;  // the platform focuses the first tab stop, the OK button
 }
 
@@ -47,6 +49,9 @@ INT_PTR CALLBACK SetupDialogProc(HWND window, UINT message, WPARAM wParam, LPARA
             return OnInitDialog(window);
         case WM_COMMAND:
             OnCommand(window, LOWORD(wParam));
+            return FALSE;
+        case WM_DESTROY:
+            RestoreOriginalPicture(window);
             return FALSE;
         default:
             return FALSE;

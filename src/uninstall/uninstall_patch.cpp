@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/elevation.h"
 #include "app/module_path.h"
 #include "setupfile/paths.h"
 #include "setupfile/settings.h"
@@ -155,6 +156,14 @@ void RemoveRecordedFolders(const std::vector<std::string>& folders) {
 }  // namespace
 
 int UninstallPatch() {
+    // Removing from Program Files needs an administrator; a prompt declined
+    // ends the mode as its Cancel does.
+    if (!HasAdministrativeRights()) {
+        const ElevatedOutcome elevated = StartAgainElevated(Mode::Uninstall);
+        if (elevated.start != ElevatedStart::NotStarted) {
+            return elevated.start == ElevatedStart::Finished ? elevated.exitStatus : 0;
+        }
+    }
     const std::string executable = ExecutablePath(kUninstallPathLimit);
     // Without its own path the program can't tell which Setup.ini is the
     // installed one; the one in the start directory may belong to another

@@ -1,6 +1,6 @@
 // The resources of the built Setup.exe, read back from the file: the dialog
-// template control by control, the picture and the two icons, and the
-// language of every resource.
+// template control by control, the picture and the two icons, the manifest,
+// the version resource, and the language of every resource.
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "setup_version.h"
 #include "test_env.h"
 #include "ui/resource.h"
 
@@ -290,6 +291,79 @@ TEST_F(IconGroups, ProgramAndUninstallIconsHoldTwoSixteenColourImages) {
     }
 }
 
+// ---------------------------------------------------------------- manifest
+
+// Each setting as the system reads it from the manifest: the attribute or
+// element text that must stand in it.
+TEST_F(SetupResources, ManifestRunsAsInvokerOnTodaysWindows) {
+    const std::string manifest = Bytes(MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1));
+    ASSERT_FALSE(manifest.empty()) << "no manifest";
+    const char* const expected[] = {
+        "<requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>",
+        "<supportedOS Id=\"{e2011457-1546-43c5-a5fe-008deee3d3f0}\"/>",  // Vista
+        "<supportedOS Id=\"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}\"/>",  // 7
+        "<supportedOS Id=\"{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}\"/>",  // 8
+        "<supportedOS Id=\"{1f676c76-80e1-4239-95bb-83d0f6d0da78}\"/>",  // 8.1
+        "<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>",  // 10 and 11
+        "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>",
+        "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+        "publicKeyToken=\"6595b64144ccf1df\"",
+    };
+    for (const char* text : expected) {
+        EXPECT_NE(manifest.find(text), std::string::npos) << text;
+    }
+    EXPECT_EQ(manifest.find("requireAdministrator"), std::string::npos);
+    EXPECT_EQ(manifest.rfind("<?xml", 0), 0u) << "the declaration comes first";
+}
+
+// ---------------------------------------------------------------- version
+
+// The version resource as Explorer's properties show it.
+TEST(VersionResource, TellsTheProjectVersionAndTheOriginalName) {
+    const std::string exe = testenv::SetupExePath();
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(exe.c_str(), &ignored);
+    ASSERT_NE(size, 0u) << "no version resource in " << exe;
+    std::vector<char> block(size);
+    ASSERT_TRUE(GetFileVersionInfoA(exe.c_str(), 0, size, block.data()));
+
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT fixedSize = 0;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize));
+    ASSERT_GE(fixedSize, sizeof(VS_FIXEDFILEINFO));
+    EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+    const DWORD high = MAKELONG(SETUP_VERSION_MINOR, SETUP_VERSION_MAJOR);
+    const DWORD low = MAKELONG(0, SETUP_VERSION_PATCH);
+    EXPECT_EQ(fixed->dwFileVersionMS, high);
+    EXPECT_EQ(fixed->dwFileVersionLS, low);
+    EXPECT_EQ(fixed->dwProductVersionMS, high);
+    EXPECT_EQ(fixed->dwProductVersionLS, low);
+    EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
+    EXPECT_EQ(fixed->dwFileFlags & fixed->dwFileFlagsMask, 0u) << "no debug, pre-release or patched mark";
+
+    struct Value {
+        const char* name;
+        std::string expected;
+    };
+    const Value values[] = {
+        {"FileDescription", "Patch setup: installs, starts and removes a patch"},
+        {"FileVersion", SETUP_VERSION_TEXT},
+        {"ProductName", "Patch Setup"},
+        {"ProductVersion", SETUP_VERSION_TEXT},
+        {"OriginalFilename", "Setup.exe"},
+        {"InternalName", "Setup"},
+    };
+    for (const Value& value : values) {
+        // English (United States), Unicode: the one translation.
+        const std::string path = std::string("\\StringFileInfo\\040904B0\\") + value.name;
+        char* text = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(VerQueryValueA(block.data(), path.c_str(), reinterpret_cast<void**>(&text), &length))
+            << value.name;
+        EXPECT_EQ(std::string(text), value.expected) << value.name;
+    }
+}
+
 // ---------------------------------------------------------------- languages
 
 struct ResourceId {
@@ -327,7 +401,7 @@ TEST_F(SetupResources, EveryResourceIsEnglishUnitedStates) {
             groups.insert(id.type + " " + id.name);
         }
     }
-    EXPECT_EQ(groups, (std::set<std::string>{"#14 #101", "#14 #104", "#5 #102", "#2 #103"}));
+    EXPECT_EQ(groups, (std::set<std::string>{"#14 #101", "#14 #104", "#5 #102", "#2 #103", "#16 #1", "#24 #1"}));
 }
 
 }  // namespace

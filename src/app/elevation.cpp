@@ -1,0 +1,115 @@
+#include "app/elevation.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "app/library_search.h"
+#include "app/module_path.h"
+#include "install/registry_key.h"
+
+namespace {
+
+// The key whose full access needs an administrator (the install's rights test).
+const char kMachineKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+
+// The shell is loaded from the system folder only when a start needs it.
+const char kShellLibrary[] = "shell32.dll";
+using ShellExecuteExFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOA* info);
+
+// Exit status of a second start whose end can't be learnt.
+constexpr int kUnknownStatus = -1;
+
+// A second start can't be told by its command line (one argument at most)
+// nor by its environment (an elevated process gets a fresh one from the
+// user's profile). It is told by an object that the first start holds
+// while it waits: named after the executable, in the session's namespace,
+// which both starts share.
+bool RestartMarkerExists(const std::string& name) {
+    HANDLE marker = OpenEventA(SYNCHRONIZE, FALSE, name.c_str());
+    if (marker != nullptr) {
+        (void)CloseHandle(marker);
+        return true;
+    }
+    // An object that exists but may not be opened still marks.
+    return GetLastError() == ERROR_ACCESS_DENIED;
+}
+
+std::string CurrentFolder() {
+    const DWORD needed = GetCurrentDirectoryA(0, nullptr);
+    if (needed == 0) {
+        return std::string();
+    }
+    std::vector<char> buffer(needed, '\0');
+    const DWORD length = GetCurrentDirectoryA(needed, buffer.data());
+    if (length == 0 || length >= needed) {
+        return std::string();
+    }
+    return std::string(buffer.data(), length);
+}
+
+int WaitForExitStatus(HANDLE process) {
+    if (process == nullptr) {
+        return kUnknownStatus;
+    }
+    DWORD status = 0;
+    if (WaitForSingleObject(process, INFINITE) != WAIT_OBJECT_0 || !GetExitCodeProcess(process, &status)) {
+        status = static_cast<DWORD>(kUnknownStatus);
+    }
+    (void)CloseHandle(process);
+    return static_cast<int>(status);
+}
+
+}  // namespace
+
+bool HasAdministrativeRights() {
+    RegistryKey key;
+    return key.Open(kMachineKey, HKEY_LOCAL_MACHINE);
+}
+
+ElevatedOutcome StartAgainElevated(Mode mode) {
+    const ElevatedOutcome notStarted{ElevatedStart::NotStarted, 0};
+    const std::string executable = ExecutablePath(MAX_PATH);
+    if (executable.empty()) {
+        return notStarted;
+    }
+    const std::string markerName = RestartMarkerName(executable);
+    const ElevationFacts facts{mode, true, CurrentTokenKind(), RestartMarkerExists(markerName)};
+    if (!ShouldRestartElevated(facts)) {
+        return notStarted;
+    }
+    HMODULE shell = LoadSystemLibrary(kShellLibrary);
+    const auto shellExecuteEx =
+        shell != nullptr ? LibraryFunction<ShellExecuteExFunction>(shell, "ShellExecuteExA") : nullptr;
+    if (shellExecuteEx == nullptr) {
+        return notStarted;
+    }
+    // Without the marker the second start could start a third.
+    HANDLE marker = CreateEventA(nullptr, TRUE, FALSE, markerName.c_str());
+    if (marker == nullptr) {
+        return notStarted;
+    }
+
+    const std::string arguments = ArgumentsAfterProgramName(GetCommandLineA());
+    const std::string folder = CurrentFolder();
+    SHELLEXECUTEINFOA start = {};
+    start.cbSize = sizeof(start);
+    // The failures are ours to report, in the patch's own words.
+    start.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    start.lpVerb = "runas";
+    start.lpFile = executable.c_str();
+    start.lpParameters = arguments.empty() ? nullptr : arguments.c_str();
+    start.lpDirectory = folder.empty() ? nullptr : folder.c_str();
+    start.nShow = SW_SHOWNORMAL;
+
+    ElevatedOutcome outcome = notStarted;
+    if (shellExecuteEx(&start)) {
+        outcome = ElevatedOutcome{ElevatedStart::Finished, WaitForExitStatus(start.hProcess)};
+    } else if (GetLastError() == ERROR_CANCELLED) {
+        outcome = ElevatedOutcome{ElevatedStart::Declined, 0};
+    }
+    (void)CloseHandle(marker);
+    return outcome;
+}

@@ -1,0 +1,35 @@
+#pragma once
+// Whether a start should begin again with an administrator's rights, and
+// what the second start needs to know. No Win32 here.
+
+#include <string>
+
+#include "app/mode_choice.h"
+
+// What the process's token says about elevation.
+enum class TokenKind {
+    Unknown,  // the question can't be asked (no such notion, or the query failed)
+    Plain,    // no second token: a standard user, or user account control is off
+    Full,     // already elevated
+    Limited,  // an administrator running with the filtered half of a split token
+};
+
+struct ElevationFacts {
+    Mode mode;
+    bool rightsTestFailed;
+    TokenKind token;
+    bool restarted;  // this process is itself the elevated second start
+};
+
+// True only for install and uninstall whose rights test failed, run by a
+// user whom a consent prompt can elevate, and never in the second start,
+// whatever its token says.
+bool ShouldRestartElevated(const ElevationFacts& facts);
+
+// The command line after the program name, byte for byte, split by the same
+// rule as SplitCommandLine, so the second start gets the same arguments.
+std::string ArgumentsAfterProgramName(const char* line);
+
+// The name of the object that marks a second start of the executable at
+// `path`: the same for both starts, whatever the letter case of the path.
+std::string RestartMarkerName(const std::string& path);

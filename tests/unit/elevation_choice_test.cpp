@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/command_line.h"
+#include "app/elevation_choice.h"
+
+namespace {
+
+struct RestartCase {
+    Mode mode;
+    bool rightsTestFailed;
+    TokenKind token;
+    bool restarted;
+    bool expected;
+};
+
+class ShouldRestartElevatedTest : public ::testing::TestWithParam<RestartCase> {};
+
+TEST_P(ShouldRestartElevatedTest, RestartsOnlyWhereAPromptCanGiveTheMissingRights) {
+    const RestartCase& c = GetParam();
+    EXPECT_EQ(ShouldRestartElevated(ElevationFacts{c.mode, c.rightsTestFailed, c.token, c.restarted}), c.expected)
+        << "mode " << static_cast<int>(c.mode) << " failed " << c.rightsTestFailed << " token "
+        << static_cast<int>(c.token) << " restarted " << c.restarted;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ShouldRestartElevatedTest,
+    ::testing::Values(RestartCase{Mode::Install, true, TokenKind::Limited, false, true},
+                      RestartCase{Mode::Uninstall, true, TokenKind::Limited, false, true},
+                      // The second start never starts a third, whatever its token says.
+                      RestartCase{Mode::Install, true, TokenKind::Limited, true, false},
+                      RestartCase{Mode::Uninstall, true, TokenKind::Limited, true, false},
+                      // The rights are there.
+                      RestartCase{Mode::Install, false, TokenKind::Limited, false, false},
+                      RestartCase{Mode::Uninstall, false, TokenKind::Limited, false, false},
+                      // No prompt could give them: a standard user, user account
+                      // control off, already elevated, or no answer.
+                      RestartCase{Mode::Install, true, TokenKind::Plain, false, false},
+                      RestartCase{Mode::Install, true, TokenKind::Full, false, false},
+                      RestartCase{Mode::Install, true, TokenKind::Unknown, false, false},
+                      RestartCase{Mode::Uninstall, true, TokenKind::Full, false, false},
+                      // Run mode starts the patch's programs with the user's own rights.
+                      RestartCase{Mode::Launch, true, TokenKind::Limited, false, false},
+                      RestartCase{Mode::InvalidSwitch, true, TokenKind::Limited, false, false}));
+
+struct ArgumentsCase {
+    const char* line;
+    const char* expected;
+};
+
+class ArgumentsAfterProgramNameTest : public ::testing::TestWithParam<ArgumentsCase> {};
+
+// The second start must split its command line into the same arguments.
+TEST_P(ArgumentsAfterProgramNameTest, KeepsTheRestByteForByte) {
+    const ArgumentsCase& c = GetParam();
+    const std::string rest = ArgumentsAfterProgramName(c.line);
+    EXPECT_EQ(rest, c.expected);
+    const std::string again = "\"C:\\Other Disc\\Setup.exe\" " + rest;
+    EXPECT_EQ(SplitCommandLine(again.c_str()), SplitCommandLine(c.line)) << c.line;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ArgumentsAfterProgramNameTest,
+    ::testing::Values(ArgumentsCase{"\"C:\\Patch Disc\\Setup.exe\"", ""},
+                      ArgumentsCase{"\"C:\\Patch Disc\\Setup.exe\" -uninstall", " -uninstall"},
+                      ArgumentsCase{"\"C:\\Patch Disc\\Setup.exe\"-INSTALL", "-INSTALL"},
+                      ArgumentsCase{"  E:\\Setup.exe \"-install\" x", "\"-install\" x"},
+                      ArgumentsCase{"E:\\Setup.exe", ""},
+                      ArgumentsCase{"\"E:\\Setup.exe", ""},
+                      ArgumentsCase{"E:\\Setup.exe ab\"cd\t", "ab\"cd\t"}));
+
+TEST(ArgumentsAfterProgramName, NoCommandLineGivesNone) {
+    EXPECT_EQ(ArgumentsAfterProgramName(nullptr), "");
+}
+
+TEST(RestartMarkerName, OneNamePerExecutableWhateverTheLetterCase) {
+    const std::string name = RestartMarkerName("C:\\Program Files\\Patch\\Setup.exe");
+    EXPECT_EQ(name, RestartMarkerName("c:\\PROGRAM FILES\\patch\\SETUP.EXE"));
+    EXPECT_NE(name, RestartMarkerName("E:\\Setup.exe"));
+    // A kernel object's name holds no backslash beyond its namespace.
+    EXPECT_EQ(name.rfind("Local\\", 0), 0u) << name;
+    EXPECT_EQ(name.find('\\', 6), std::string::npos) << name;
+}
+
+}  // namespace
