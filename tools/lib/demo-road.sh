@@ -72,14 +72,7 @@ demo_make_prefix() {
     demo_prefix=$WINEPREFIX
     echo "== Fresh Wine prefix in $WINEPREFIX"
     wine wineboot -i </dev/null >/dev/null 2>&1
-    # Debian's Wine doesn't find its own TrueType fonts (Marlett draws the
-    # caption buttons); from the prefix's font folder it loads them.
-    local font
-    for font in marlett.ttf tahoma.ttf tahomabd.ttf; do
-        if [ -f "/usr/share/wine/fonts/$font" ]; then
-            cp "/usr/share/wine/fonts/$font" "$WINEPREFIX/drive_c/windows/Fonts/"
-        fi
-    done
+    wine_prefix_fonts
     # A crashing program must not leave a dialog behind that nobody answers.
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
     if [ "$2" -eq 0 ]; then

@@ -1,4 +1,6 @@
 # Installs what the build and the tests need on a Debian machine, as root.
+# (Wine comes with its own fonts, which Debian only recommends: without
+# Marlett and Tahoma the pictures of the windows look wrong.)
 # Safe to run again: it installs only what is missing.
 
 # setup_machine ARCHES EXTRA...: the common tools, the cross compilers and the
@@ -12,8 +14,8 @@ setup_machine() {
     local arch
     for arch in $arches; do
         case $arch in
-            x86) packages+=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386) ;;
-            x64) packages+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64) ;;
+            x86) packages+=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 fonts-wine) ;;
+            x64) packages+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64 fonts-wine) ;;
             *) echo "setup_machine: unknown architecture $arch" >&2; return 1 ;;
         esac
     done

@@ -74,3 +74,15 @@ wine_prefix_create() {
     wine_server_stop
     wine_server_start
 }
+
+# wine_prefix_fonts: Debian's Wine doesn't find its own TrueType fonts
+# (Marlett draws the caption buttons); from the prefix's font folder it loads
+# them. Only windows that are drawn need them.
+wine_prefix_fonts() {
+    local font
+    for font in marlett.ttf tahoma.ttf tahomabd.ttf; do
+        if [ -f "/usr/share/wine/fonts/$font" ]; then
+            cp "/usr/share/wine/fonts/$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+        fi
+    done
+}
