@@ -4,14 +4,17 @@
 # emulation off", execve gives ENOEXEC); the x64 build runs under 64-bit Wine
 # on every x86-64 host.
 #
-# SETUP_X64_ONLY=1 takes the road of a host that runs 64-bit code only, even
-# where i386 programs would run, so that road can be tried on any machine.
+# SETUP_X64_ONLY=1 (any value but 0 or empty) takes the road of a host that
+# runs 64-bit code only, even where i386 programs would run, so that road can
+# be tried on any machine.
 
 # host_runs_i386 DIR: whether the kernel runs a tiny static i386 program
 # (written into DIR, which must allow execution) that exits with status 42.
 host_runs_i386() {
-    local probe=$1/i386-probe
     mkdir -p "$1"
+    local probe
+    # A name of its own: two scripts may ask at the same time.
+    probe=$(mktemp -p "$1" i386-probe.XXXXXX) || return 1
     # ELF header, one loadable segment, then: mov eax,1; mov ebx,42; int 0x80.
     printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00'`
           `'\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00'`
@@ -30,11 +33,15 @@ host_runs_i386() {
 # host_arches DIR: prints the architectures to build and test here, the
 # release build (x86) first.
 host_arches() {
-    if [ "${SETUP_X64_ONLY:-0}" = 1 ]; then
-        echo x64
-    elif host_runs_i386 "$1"; then
+    case ${SETUP_X64_ONLY:-0} in
+        0|'') ;;
+        *) echo x64; return 0 ;;
+    esac
+    if host_runs_i386 "$1"; then
         echo x86 x64
     else
+        # Told on standard error: standard output is the answer.
+        echo "This host runs no i386 program (or $1 allows no execution): x64 only." >&2
         echo x64
     fi
 }

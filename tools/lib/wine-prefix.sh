@@ -17,11 +17,14 @@ wine_use_arch() {
             ;;
         x64)
             export SETUP_WINE_ARCH=x64
-            if [ -x /usr/lib/wine/wine64 ]; then
-                export WINELOADER=/usr/lib/wine/wine64
-            else
-                export WINELOADER=$(command -v wine64)
+            local loader=/usr/lib/wine/wine64
+            [ -x "$loader" ] || loader=$(command -v wine64 || true)
+            if [ -z "$loader" ]; then
+                # Never fall back to the wrapper: it would run 32-bit Wine.
+                echo "wine_use_arch: no 64-bit Wine loader (install wine64)" >&2
+                return 1
             fi
+            export WINELOADER=$loader
             ;;
         *) echo "wine_use_arch: unknown architecture $1" >&2; return 1 ;;
     esac
