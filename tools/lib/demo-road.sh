@@ -117,6 +117,10 @@ demo_assemble_medium() {
 demo_medium_from_image() {
     local source=$1 medium=$2 image=$2.iso
     "$(dirname "${BASH_SOURCE[0]}")/../make-medium" "$source" "$image"
+    # A run stopped before the chmod below left read-only folders behind.
+    if [ -d "$medium" ]; then
+        chmod -R u+w "$medium"
+    fi
     rm -rf "$medium"
     xorriso -osirrox on -indev "$image" -extract / "$medium" >/dev/null 2>&1
     # Extracted as a disc holds them, read-only; the next run must remove them.
