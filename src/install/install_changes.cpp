@@ -62,6 +62,12 @@ bool PathExists(const std::string& path) {
 bool MakeWayFor(const std::string& path, InstallChanges& changes) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
+        // Only a path that surely holds nothing may be written without a
+        // set-aside copy: a roll-back deletes what is written there.
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
+            return false;
+        }
         changes.files.push_back({path, std::string()});
         return true;
     }

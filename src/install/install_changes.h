@@ -23,8 +23,9 @@ bool PathExists(const std::string& path);
 // Clears `path` for a file about to be written there, and records it. A file
 // already there is renamed to a unique name in its folder, keeping its bytes
 // and attributes for a roll-back. False, with nothing changed or recorded,
-// when the path is a folder or a file that can't be opened for writing (so
-// the write would fail anyway) or can't be renamed.
+// when the path is a folder, a file that can't be opened for writing (so the
+// write would fail anyway) or can't be renamed, or a path that can't even be
+// asked about.
 bool MakeWayFor(const std::string& path, InstallChanges& changes);
 
 // Creates the last level of `folder` when nothing is there, and records it

@@ -1,6 +1,6 @@
 #include "ui/dialog_picture.h"
 
-#include "app/globals.h"
+#include "ui/globals.h"
 #include "ui/resource.h"
 
 namespace {

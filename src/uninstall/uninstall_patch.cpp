@@ -156,14 +156,6 @@ void RemoveRecordedFolders(const std::vector<std::string>& folders) {
 }  // namespace
 
 int UninstallPatch() {
-    // Removing from Program Files needs an administrator; a prompt declined
-    // ends the mode as its Cancel does.
-    if (!HasAdministrativeRights()) {
-        const ElevatedOutcome elevated = StartAgainElevated(Mode::Uninstall);
-        if (elevated.start != ElevatedStart::NotStarted) {
-            return elevated.start == ElevatedStart::Finished ? elevated.exitStatus : 0;
-        }
-    }
     const std::string executable = ExecutablePath(kUninstallPathLimit);
     // Without its own path the program can't tell which Setup.ini is the
     // installed one; the one in the start directory may belong to another
@@ -182,6 +174,15 @@ int UninstallPatch() {
     if (!EqualsExactly(ReadSetting(keys::kMode), kInstalledMode)) {
         (void)ShowMessage(ReadText(keys::kErrorNotInstalled), ReadSetting(keys::kErrorHeader), MB_OK);
         return kFailureStatus;
+    }
+    // Removing from Program Files needs an administrator; a prompt declined
+    // ends the mode as its Cancel does. Asked only once it is clear that
+    // there is an install to remove.
+    if (!HasAdministrativeRights()) {
+        const ElevatedOutcome elevated = StartAgainElevated(Mode::Uninstall);
+        if (elevated.start != ElevatedStart::NotStarted) {
+            return elevated.start == ElevatedStart::Finished ? elevated.exitStatus : 0;
+        }
     }
 
     const UninstallTexts texts = ReadUninstallTexts();

@@ -117,6 +117,9 @@ TEST_P(PlantedLibraries, NoneRuns) {
             // Without a CD-ROM drive, the box that says so.
             const Observation seen = Run("", SetupDialogAnswer::Cancel);
             EXPECT_TRUE(seen.dialogs.empty()) << Describe(seen);
+            ASSERT_EQ(seen.boxes.size(), 1u) << Describe(seen);
+            EXPECT_EQ(seen.boxes[0].text, "The CD could not be located");
+            EXPECT_EQ(seen.exitCode, kFailureStatus);
             break;
         }
         case Road::InvalidSwitch: {

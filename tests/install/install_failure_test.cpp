@@ -82,6 +82,19 @@ TEST_F(InstallTest, MissingSetupExeOnTheMediumRollsBack) {
     ExpectNothingLeft(programFiles_.Path());
 }
 
+// Only a folder that the run made goes with the roll-back, even an empty one.
+TEST_F(InstallTest, EmptyTargetFolderFromBeforeStaysAfterTheRollBack) {
+    ASSERT_TRUE(CreateDirectoryA(TargetFolder().c_str(), nullptr));
+    ASSERT_TRUE(testenv::WriteFileBytes(medium_ / "Setup.ini", SourceSetupIni(kTargetName, {"one.bin"})));
+    AddMediumFile("one.bin", "one");
+
+    const InstallRun run = RunInstall(testenv::SetupExePath(), medium_.Path());
+
+    ExpectErrorFileBox(run);
+    EXPECT_TRUE(testenv::IsFolder(TargetFolder()));
+    EXPECT_TRUE(FolderEntries(TargetFolder()).empty());
+}
+
 TEST_F(InstallTest, MissingThirdFilesEntryRollsBackTheFilesBeforeIt) {
     PrepareMedium(kTargetName, {"one.bin", "two.bin", "three.bin", "four.bin"});
     AddMediumFile("one.bin", PatternBytes(70000, 11));
