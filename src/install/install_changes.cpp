@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "setupfile/paths.h"
@@ -68,7 +69,7 @@ bool MakeWayFor(const std::string& path, InstallChanges& changes) {
         if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
             return false;
         }
-        changes.files.push_back({path, std::string()});
+        RecordNewFile(path, changes);
         return true;
     }
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || !CanBeOpenedForWriting(path)) {
@@ -80,6 +81,14 @@ bool MakeWayFor(const std::string& path, InstallChanges& changes) {
     }
     changes.files.push_back({path, std::move(setAside)});
     return true;
+}
+
+void RecordNewFile(const std::string& path, InstallChanges& changes) {
+    changes.files.push_back({path, std::string()});
+}
+
+bool IsNewFolder(const std::string& folder, const InstallChanges& changes) {
+    return std::find(changes.newFolders.begin(), changes.newFolders.end(), folder) != changes.newFolders.end();
 }
 
 bool MakeSureFolderExists(const std::string& folder, InstallChanges& changes) {

@@ -28,6 +28,12 @@ bool PathExists(const std::string& path);
 // asked about.
 bool MakeWayFor(const std::string& path, InstallChanges& changes);
 
+// Records a file about to be written where surely nothing was before.
+void RecordNewFile(const std::string& path, InstallChanges& changes);
+
+// Whether this run made `folder` (as MakeSureFolderExists recorded it).
+bool IsNewFolder(const std::string& folder, const InstallChanges& changes);
+
 // Creates the last level of `folder` when nothing is there, and records it
 // as new. True when the path exists afterwards, even as a file.
 bool MakeSureFolderExists(const std::string& folder, InstallChanges& changes);

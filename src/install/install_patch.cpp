@@ -122,10 +122,20 @@ bool CopySourceFiles(const std::vector<std::string>& sourceNames, const std::str
     if (!buffer) {
         return false;
     }
+    // In a folder that this run made, a plain name can only meet a copy of
+    // this run's own (a repeated entry), which a roll-back deletes anyway:
+    // no need to ask first, and under Wine each question about a name costs
+    // more the more files the folder holds.
+    const bool folderIsNew = IsNewFolder(targetFolder, changes);
     for (const std::string& name : sourceNames) {
         const std::string destination = JoinWithBackslash(targetFolder, name);
-        if (!MakeWayFor(destination, changes) ||
-            !CopyFileThroughBuffer(kCurrentFolderPrefix + name, destination, *buffer)) {
+        const bool plainName = name.find_first_of("\\/:") == std::string::npos && name != "." && name != "..";
+        if (folderIsNew && plainName) {
+            RecordNewFile(destination, changes);
+        } else if (!MakeWayFor(destination, changes)) {
+            return false;
+        }
+        if (!CopyFileThroughBuffer(kCurrentFolderPrefix + name, destination, *buffer)) {
             return false;
         }
         createdFiles.push_back(destination);
