@@ -121,6 +121,17 @@ private:
     DWORD id_;
 };
 
+// Starts the limited-token Setup.exe of `folder` there with `argument`; the
+// id of its one second start, or 0.
+DWORD StartFirstAndFindSecond(driver::ChildProcess& first, const testenv::ScratchFolder& folder,
+                              const char* argument) {
+    const std::string exe = folder / "Setup.exe";
+    if (!first.Start(exe, testenv::CommandLineFor(exe, argument), folder.Path())) {
+        return 0;
+    }
+    return WaitForOnlyChild(first.Id());
+}
+
 std::string TextSection() {
     return std::string("[Text]\r\nErrorHeader=") + kErrorHeader + "\r\nErrorPermissions=" + kErrorPermissions +
            "\r\nDialogUninstall=Remove Now\r\n";
@@ -134,9 +145,7 @@ TEST(ElevatedStart, InstallWithoutRightsWaitsForItsSecondStartAndEndsWithItsStat
     RightsTaken rights;
     ASSERT_TRUE(rights.Taken());
     driver::ChildProcess first;
-    const std::string exe = medium / "Setup.exe";
-    ASSERT_TRUE(first.Start(exe, testenv::CommandLineFor(exe, ""), medium.Path()));
-    const DWORD second = WaitForOnlyChild(first.Id());
+    const DWORD second = StartFirstAndFindSecond(first, medium, "");
     ProcessKiller cleanup(second);
     ASSERT_NE(second, 0u) << "no single second start";
 
@@ -167,9 +176,7 @@ TEST(ElevatedStart, UninstallWithoutRightsStartsAgainWithTheSameSwitch) {
     RightsTaken rights;
     ASSERT_TRUE(rights.Taken());
     driver::ChildProcess first;
-    const std::string exe = installed / "Setup.exe";
-    ASSERT_TRUE(first.Start(exe, testenv::CommandLineFor(exe, "-uninstall"), installed.Path()));
-    const DWORD second = WaitForOnlyChild(first.Id());
+    const DWORD second = StartFirstAndFindSecond(first, installed, "-uninstall");
     ProcessKiller cleanup(second);
     ASSERT_NE(second, 0u) << "no single second start";
 
