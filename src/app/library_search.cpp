@@ -17,7 +17,8 @@ const char kRedirectionSuffix[] = ".local";
 // of the modes are shorter, but a deep medium must not slip past the test.
 constexpr unsigned kLongestPath = 32768;
 
-// The system folder with a final backslash, or empty.
+}  // namespace
+
 std::string SystemFolder() {
     char folder[MAX_PATH] = "";
     const UINT length = GetSystemDirectoryA(folder, sizeof(folder));
@@ -26,8 +27,6 @@ std::string SystemFolder() {
     }
     return WithFinalBackslash(std::string(folder, length));
 }
-
-}  // namespace
 
 void RestrictLibrarySearch() {
     // kernel32 is in every process already: asking for it loads nothing.

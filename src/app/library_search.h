@@ -17,6 +17,9 @@ void RestrictLibrarySearch();
 // the platform would take libraries from it before the system's own.
 bool LibraryRedirectionPresent();
 
+// The system folder with a final backslash, or empty when it can't be had.
+std::string SystemFolder();
+
 // A system library loaded from the system folder by its full path, its own
 // dependencies looked for there first; null when it can't be loaded.
 HMODULE LoadSystemLibrary(const char* name);

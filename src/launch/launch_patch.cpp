@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "app/library_search.h"
 #include "app/module_path.h"
 #include "launch/library_name.h"
 #include "setupfile/paths.h"
@@ -80,12 +81,12 @@ std::vector<std::string> FormerSearchFolders() {
     if (!ownPath.empty()) {
         folders.push_back(ExecutableFolderOf(ownPath));
     }
-    char folder[MAX_PATH] = "";
-    UINT length = GetSystemDirectoryA(folder, sizeof(folder));
-    if (length > 0 && length < sizeof(folder)) {
-        folders.emplace_back(folder, length);
+    const std::string systemFolder = SystemFolder();
+    if (!systemFolder.empty()) {
+        folders.push_back(systemFolder);
     }
-    length = GetWindowsDirectoryA(folder, sizeof(folder));
+    char folder[MAX_PATH] = "";
+    UINT length = GetWindowsDirectoryA(folder, sizeof(folder));
     if (length > 0 && length < sizeof(folder)) {
         const std::string windows(folder, length);
         folders.push_back(JoinWithBackslash(windows, "System"));
