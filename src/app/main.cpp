@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "app/globals.h"
-#include "app/library_search.h"
+#include "process/library_search.h"
 #include "app/mode_choice.h"
 #include "app/parse_command_line.h"
 #include "install/install_patch.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-enum class Mode { Install, Uninstall, Launch, InvalidSwitch };
+#include "process/mode.h"
 
 // A single switch outranks the mode value; the mode value selects install
 // only when it is exactly "Install" and there is no argument.

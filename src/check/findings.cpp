@@ -4,7 +4,7 @@
 #include <cstring>
 #include <iterator>
 
-#include "app/module_path.h"
+#include "process/module_path.h"
 #include "check/medium_files.h"
 #include "check/profile.h"
 #include "setupfile/ini_lines.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/elevation.h"
-#include "app/module_path.h"
+#include "process/elevation.h"
+#include "process/module_path.h"
 #include "install/file_copy.h"
 #include "install/install_changes.h"
 #include "install/registry_key.h"

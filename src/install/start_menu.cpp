@@ -6,7 +6,7 @@
 
 #include <iterator>
 
-#include "app/library_search.h"
+#include "process/library_search.h"
 #include "setupfile/paths.h"
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "app/library_search.h"
-#include "app/module_path.h"
+#include "process/library_search.h"
+#include "process/module_path.h"
 #include "launch/library_name.h"
 #include "setupfile/paths.h"
 #include "setupfile/settings.h"

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/elevation.h"
-#include "app/module_path.h"
+#include "process/elevation.h"
+#include "process/module_path.h"
 #include "setupfile/paths.h"
 #include "setupfile/settings.h"
 #include "setupfile/setup_keys.h"

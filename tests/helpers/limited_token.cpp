@@ -3,7 +3,7 @@
 // answers as an administrator's filtered token would, and the start with
 // "runas" can be tried.
 
-#include "app/elevation.h"
+#include "process/elevation.h"
 
 TokenKind CurrentTokenKind() {
     return TokenKind::Limited;

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/command_line.h"
-#include "app/elevation_choice.h"
+#include "process/elevation_choice.h"
 
 namespace {
 

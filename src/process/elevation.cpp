@@ -1,4 +1,4 @@
-#include "app/elevation.h"
+#include "process/elevation.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -6,9 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/library_search.h"
-#include "app/module_path.h"
-#include "install/registry_key.h"
+#include "process/library_search.h"
+#include "process/module_path.h"
 
 namespace {
 
@@ -65,8 +64,13 @@ int WaitForExitStatus(HANDLE process) {
 }  // namespace
 
 bool HasAdministrativeRights() {
-    RegistryKey key;
-    return key.Open(kMachineKey, HKEY_LOCAL_MACHINE);
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kMachineKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    // Opened only to ask; nothing was written through it.
+    (void)RegCloseKey(key);
+    return true;
 }
 
 ElevatedOutcome StartAgainElevated(Mode mode) {

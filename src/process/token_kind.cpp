@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "app/elevation.h"
+#include "process/elevation.h"
 
 TokenKind CurrentTokenKind() {
     HANDLE token = nullptr;

@@ -1,4 +1,4 @@
-#include "app/elevation_choice.h"
+#include "process/elevation_choice.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "app/library_search.h"
+#include "process/library_search.h"
 
-#include "app/module_path.h"
+#include "process/module_path.h"
 #include "setupfile/paths.h"
 
 namespace {

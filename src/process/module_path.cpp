@@ -1,4 +1,4 @@
-#include "app/module_path.h"
+#include "process/module_path.h"
 
 #include <windows.h>
 

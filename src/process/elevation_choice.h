@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/mode_choice.h"
+#include "process/mode.h"
 
 // What the process's token says about elevation.
 enum class TokenKind {

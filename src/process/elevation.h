@@ -2,7 +2,7 @@
 // Starting this program again with an administrator's rights, when a mode
 // needs them and the user can be given them by a consent prompt.
 
-#include "app/elevation_choice.h"
+#include "process/elevation_choice.h"
 
 enum class ElevatedStart {
     NotStarted,  // not wanted, or the start failed: go on as without it

@@ -1,0 +1,31 @@
+#!/bin/sh
+# The program's folders include only downward: app (the entry) includes the
+# jobs, the jobs include process, and all of them the bottom, setupfile and
+# ui. A job never includes another job. The checker stands beside app.
+#   include_layers.sh SRC_DIR
+src=$1
+rank() {
+    case $1 in
+        app|check) echo 3 ;;
+        install|uninstall|launch) echo 2 ;;
+        process) echo 1 ;;
+        setupfile|ui) echo 0 ;;
+        *) echo "" ;;
+    esac
+}
+failed=0
+for file in "$src"/*/*.h "$src"/*/*.cpp; do
+    from=$(basename "$(dirname "$file")")
+    from_rank=$(rank "$from")
+    if [ -z "$from_rank" ]; then
+        echo "FAIL: $file lies in a folder of no layer"; failed=1; continue
+    fi
+    for to in $(sed -n 's/^#include "\([a-z]*\)\/.*/\1/p' "$file" | sort -u); do
+        [ "$to" = "$from" ] && continue
+        to_rank=$(rank "$to")
+        if [ -z "$to_rank" ] || [ "$to_rank" -ge "$from_rank" ]; then
+            echo "FAIL: $file ($from) includes $to"; failed=1
+        fi
+    done
+done
+exit $failed
