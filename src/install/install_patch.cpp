@@ -71,6 +71,8 @@ void ReadSettingsBeforeRightsTest(InstallSettings& settings) {
     settings.copied.dialogUninstall = ReadSetting(keys::kDialogUninstall);
     settings.dialogInstallText = ReadText(keys::kDialogInstallText);
     settings.copied.dialogUninstallText = ReadSetting(keys::kDialogUninstallText);
+    settings.copied.errorNotInstalled = ReadSettingIfSet(keys::kErrorNotInstalled);
+    settings.copied.errorUninstall = ReadSettingIfSet(keys::kErrorUninstall);
 }
 
 void ReadSettingsAfterRightsTest(InstallSettings& settings) {

@@ -154,9 +154,13 @@ void StartProgram(const std::string& program, const char* startFolder, bool wait
     startup.dwFlags = STARTF_FORCEONFEEDBACK;
     PROCESS_INFORMATION started;
     ZeroMemory(&started, sizeof(started));
-    // The program gets the default error mode, not the one set for the scan.
-    if (!CreateProcessA(program.c_str(), nullptr, nullptr, nullptr, TRUE, CREATE_DEFAULT_ERROR_MODE, nullptr,
-                        startFolder, &startup, &started)) {
+    // The program gets the default error mode, not the one set for the scan,
+    // and the ordinary library search, which looks in its current folder.
+    LetTheNextStartSearchAsUsual();
+    const BOOL created = CreateProcessA(program.c_str(), nullptr, nullptr, nullptr, TRUE, CREATE_DEFAULT_ERROR_MODE,
+                                          nullptr, startFolder, &startup, &started);
+    KeepTheCurrentFolderOutOfTheSearch();
+    if (!created) {
         return;
     }
     if (wait) {

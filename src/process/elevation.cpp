@@ -110,6 +110,12 @@ ElevatedOutcome StartAgainElevated(Mode mode) {
 
     ElevatedOutcome outcome = notStarted;
     if (shellExecuteEx(&start)) {
+        // A folder that is some process's current directory can't be removed,
+        // and the second start may be about to remove ours.
+        const std::string systemFolder = SystemFolder();
+        if (!systemFolder.empty()) {
+            (void)SetCurrentDirectoryA(systemFolder.c_str());
+        }
         outcome = ElevatedOutcome{ElevatedStart::Finished, WaitForExitStatus(start.hProcess)};
     } else if (GetLastError() == ERROR_CANCELLED) {
         outcome = ElevatedOutcome{ElevatedStart::Declined, 0};

@@ -17,6 +17,22 @@ const char kRedirectionSuffix[] = ".local";
 // of the modes are shorter, but a deep medium must not slip past the test.
 constexpr unsigned kLongestPath = 32768;
 
+// kernel32 is in every process already: asking for it loads nothing.
+HMODULE Kernel() {
+    return GetModuleHandleA("kernel32.dll");
+}
+
+// Sets the library search folder where the platform has one (null restores
+// the ordinary search); systems without the call have nothing to set.
+void SetLibraryFolder(const char* folder) {
+    HMODULE kernel = Kernel();
+    const auto setDllDirectory =
+        kernel != nullptr ? LibraryFunction<SetDllDirectoryFunction>(kernel, "SetDllDirectoryA") : nullptr;
+    if (setDllDirectory != nullptr) {
+        (void)setDllDirectory(folder);
+    }
+}
+
 }  // namespace
 
 std::string SystemFolder() {
@@ -29,22 +45,26 @@ std::string SystemFolder() {
 }
 
 void RestrictLibrarySearch() {
-    // kernel32 is in every process already: asking for it loads nothing.
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    if (kernel == nullptr) {
-        return;
-    }
     // Takes the current folder out of the search where the next call is missing.
-    const auto setDllDirectory = LibraryFunction<SetDllDirectoryFunction>(kernel, "SetDllDirectoryA");
-    if (setDllDirectory != nullptr) {
-        (void)setDllDirectory("");
-    }
+    KeepTheCurrentFolderOutOfTheSearch();
     // Takes out the program's folder as well; a failure leaves the search as
     // the previous call made it, which is all an old system offers.
-    const auto setDefault = LibraryFunction<SetDefaultDllDirectoriesFunction>(kernel, "SetDefaultDllDirectories");
+    HMODULE kernel = Kernel();
+    const auto setDefault = kernel != nullptr
+                                ? LibraryFunction<SetDefaultDllDirectoriesFunction>(kernel, "SetDefaultDllDirectories")
+                                : nullptr;
     if (setDefault != nullptr) {
         (void)setDefault(kSearchSystemFolderOnly);
     }
+}
+
+void LetTheNextStartSearchAsUsual() {
+    SetLibraryFolder(nullptr);
+}
+
+void KeepTheCurrentFolderOutOfTheSearch() {
+    // An empty folder is the platform's word for "not the current folder".
+    SetLibraryFolder("");
 }
 
 bool LibraryRedirectionPresent() {

@@ -13,6 +13,13 @@
 // folder. Old systems without the calls keep their search order.
 void RestrictLibrarySearch();
 
+// The library search folder set at start passes to every program that this
+// one starts, where it would keep the program's current folder out of its
+// search. Around each start the platform's ordinary search is back: the
+// first call restores it, the second takes the current folder out again.
+void LetTheNextStartSearchAsUsual();
+void KeepTheCurrentFolderOutOfTheSearch();
+
 // True when a "<program>.local" file or folder lies beside the executable:
 // the platform would take libraries from it before the system's own.
 bool LibraryRedirectionPresent();

@@ -29,6 +29,12 @@ void PutValue(std::FILE* file, const SetupKey& key, const std::string& value) {
     Put(file, ValueLine(key.name, value));
 }
 
+void PutValueIfSet(std::FILE* file, const SetupKey& key, const std::string& value) {
+    if (!value.empty()) {
+        PutValue(file, key, value);
+    }
+}
+
 void PutNumberedSection(std::FILE* file, const char* section, const std::vector<std::string>& entries) {
     Put(file, SectionLine(section));
     int number = 1;
@@ -64,6 +70,8 @@ bool WriteInstalledSetup(const std::string& path, const InstalledSetupValues& va
     PutValue(file, keys::kDialogText, values.dialogUninstallText);
     PutValue(file, keys::kSuccessHeader, values.successHeader);
     PutValue(file, keys::kSuccessUninstall, values.successUninstall);
+    PutValueIfSet(file, keys::kErrorNotInstalled, values.errorNotInstalled);
+    PutValueIfSet(file, keys::kErrorUninstall, values.errorUninstall);
     Put(file, kLineEnd);
 
     // Each entry is written as soon as it is read, under its own number.

@@ -20,6 +20,10 @@ struct InstalledSetupValues {
     std::string dialogUninstallText;
     std::string successHeader;
     std::string successUninstall;
+    // Uninstall's own failure texts: written only when the source sets them,
+    // so an installed file without them keeps the bytes it always had.
+    std::string errorNotInstalled;
+    std::string errorUninstall;
 };
 
 // Creates (or empties) the file at `path` and writes the sections General,

@@ -34,6 +34,10 @@ std::string ReadSetting(const SetupKey& key) {
     return ReadSetting(key.section, key.name, key.defaultValue);
 }
 
+std::string ReadSettingIfSet(const SetupKey& key) {
+    return ReadSetting(key.section, key.name, "");
+}
+
 std::string ReadText(const char* key, const char* defaultValue) {
     return ExpandLineBreaks(ReadSetting("Text", key, defaultValue));
 }

@@ -16,6 +16,9 @@ constexpr unsigned kMaxSettingLength = 8189;
 std::string ReadSetting(const char* section, const char* key, const char* defaultValue);
 std::string ReadSetting(const SetupKey& key);
 
+// The stored value, or empty when the file doesn't set the key.
+std::string ReadSettingIfSet(const SetupKey& key);
+
 // ReadSetting of section Text with the line-break escape expanded.
 std::string ReadText(const char* key, const char* defaultValue);
 std::string ReadText(const SetupKey& key);

@@ -45,8 +45,8 @@ inline constexpr SetupKey kDialogText{"Text", "DialogText", ""};
 // Uninstall's refusal beside a Setup.ini that no install wrote.
 inline constexpr SetupKey kErrorNotInstalled{"Text", "ErrorNotInstalled",
                                              "No installed patch was found beside this Setup.exe, so nothing was removed"};
-// Uninstall's failure when recorded files stayed. Never written into the
-// installed file, so the uninstall that reads it shows this default.
+// Uninstall's failure when recorded files stayed. Both uninstall texts go
+// into the installed file only when the medium's file sets them.
 inline constexpr SetupKey kErrorUninstall{"Text", "ErrorUninstall",
                                           "Some files of the patch could not be removed.\\nClose the patch's programs "
                                           "and try again"};

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "process/elevation.h"
+#include "process/file_names.h"
 #include "process/module_path.h"
 #include "setupfile/paths.h"
 #include "setupfile/settings.h"
@@ -13,12 +14,18 @@
 #include "setupfile/text.h"
 #include "ui/message_box.h"
 #include "ui/setup_dialog.h"
+#include "uninstall/removal_check.h"
 
 namespace {
 
 // Every uninstall parks its executable under this one name, so each run
 // replaces the copy that the previous one left behind.
 const char kParkingFileName[] = "_$_Morvelan_Remove_Me_$_";
+
+// The installed Setup.ini beside the executable, which holds the record.
+const char kSetupIniName[] = "Setup.ini";
+// Between a failure box's text and the name of the file it is about.
+const char kLineBreak[] = "\r\n";
 
 // Longest temporary-folder path taken, terminator included.
 constexpr DWORD kTempPathLimit = 256;
@@ -89,21 +96,6 @@ std::string TemporaryFolder() {
     return std::string(temp, length);
 }
 
-// `path` made absolute against the current directory, or unchanged when the
-// platform can't do that.
-std::string FullPathOf(const std::string& path) {
-    const DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) {
-        return path;
-    }
-    std::vector<char> buffer(needed, '\0');
-    const DWORD length = GetFullPathNameA(path.c_str(), needed, buffer.data(), nullptr);
-    if (length == 0 || length >= needed) {
-        return path;
-    }
-    return std::string(buffer.data(), length);
-}
-
 // A numbered list of recorded paths, each pinned to the own folder (the
 // current directory now) so that a relative entry keeps its meaning after
 // the current directory moves away.
@@ -115,33 +107,48 @@ std::vector<std::string> ReadRecordedPaths(const char* section) {
     return paths;
 }
 
-// Moves the running executable out of the folders about to be removed. No
-// result counts: whatever fails here only leaves the executable in place.
-void ParkExecutable(const std::string& executable, const std::string& parkingPath) {
+// Moves the running executable out of the folders about to be removed;
+// false when it stays where it is.
+bool ParkExecutable(const std::string& executable, const std::string& parkingPath) {
+    // A copy that an earlier uninstall parked goes first; if it can't, the
+    // move below fails and says so.
     (void)SetFileAttributesA(parkingPath.c_str(), FILE_ATTRIBUTE_NORMAL);
     (void)DeleteFileA(parkingPath.c_str());
-    (void)MoveFileA(executable.c_str(), parkingPath.c_str());
+    if (!MoveFileA(executable.c_str(), parkingPath.c_str())) {
+        return false;
+    }
+    // Only hides it: a parked copy that shows harms nothing.
     (void)SetFileAttributesA(parkingPath.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    return true;
 }
 
-// A read-only mark would make the deletion fail, so each entry gets normal
-// attributes first. What can't be deleted stays.
-void DeleteRecordedFiles(const std::vector<std::string>& files) {
+// Puts the executable back where the uninstall shortcut looks for it, so
+// that the user can try again once the files that stayed are free.
+void UnparkExecutable(const std::string& executable, const std::string& parkingPath) {
+    if (MoveFileA(parkingPath.c_str(), executable.c_str())) {
+        (void)SetFileAttributesA(executable.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+}
+
+// A file is gone when nothing but a folder (not the install's) is at its path.
+bool FileStayed(const std::string& file) {
+    const DWORD attributes = GetFileAttributesA(file.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// A read-only mark would make the deletion fail, so each file gets normal
+// attributes first. The first file that stays, or empty when all went.
+std::string DeleteFiles(const std::vector<std::string>& files) {
+    std::string firstStayed;
     for (const std::string& file : files) {
         (void)SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        // Whether the file is gone is asked afterwards, of every file alike.
         (void)DeleteFileA(file.c_str());
-    }
-}
-
-// A recorded name that is a folder now is not the install's file.
-bool AnyFileStayed(const std::vector<std::string>& files) {
-    for (const std::string& file : files) {
-        const DWORD attributes = GetFileAttributesA(file.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            return true;
+        if (firstStayed.empty() && FileStayed(file)) {
+            firstStayed = file;
         }
     }
-    return false;
+    return firstStayed;
 }
 
 // Only empty folders go: one that still holds files the install didn't
@@ -153,27 +160,66 @@ void RemoveRecordedFolders(const std::vector<std::string>& folders) {
     }
 }
 
+// The recorded files but the running executable, which is parked instead,
+// and the installed Setup.ini, the record itself, which goes last.
+std::vector<std::string> FilesToDelete(const std::vector<std::string>& files, const std::string& executable,
+                                       const std::string& record) {
+    std::vector<std::string> others;
+    for (const std::string& file : files) {
+        if (!SameFileName(file, executable) && !SameFileName(file, record)) {
+            others.push_back(file);
+        }
+    }
+    return others;
+}
+
+std::string FirstFileThatCantBeDeleted(const std::vector<std::string>& files) {
+    for (const std::string& file : files) {
+        if (!CanBeDeletedNow(file)) {
+            return file;
+        }
+    }
+    return std::string();
+}
+
+// An install writes its Mode into every Setup.ini it installs, and its record
+// starts with that file itself. A Setup.ini beside us that is not so is a
+// medium's, whose Files name the patch's sources: taken for a record, they
+// would be deleted, and this Setup.exe moved.
+bool IsInstalledSetup(const std::string& record) {
+    if (!EqualsExactly(ReadSetting(keys::kMode), kInstalledMode)) {
+        return false;
+    }
+    const std::string firstRecorded = ReadSetting(kFilesSection, NumberedKey(1).c_str(), "");
+    return !firstRecorded.empty() && SameFileName(FullPathOf(firstRecorded), record);
+}
+
+int ReportFailure(const std::string& text, const std::string& caption) {
+    // An OK box: its answer changes nothing.
+    (void)ShowMessage(text, caption, MB_OK);
+    return kFailureStatus;
+}
+
+// The failure box, naming the file that stayed or would stay.
+int ReportFileThatStays(const UninstallTexts& texts, const std::string& file) {
+    return ReportFailure(texts.filesStayedText + kLineBreak + kLineBreak + file, texts.errorCaption);
+}
+
 }  // namespace
 
 int UninstallPatch() {
-    const std::string executable = ExecutablePath(kUninstallPathLimit);
-    // Without its own path the program can't tell which Setup.ini is the
+    // Without its own folder the program can't tell which Setup.ini is the
     // installed one; the one in the start directory may belong to another
-    // patch, so nothing is read or removed.
-    if (executable.empty()) {
-        return kDoneStatus;
-    }
+    // patch, so nothing is read or removed, and the built-in texts say so.
+    const std::string executable = ExecutablePath(kUninstallPathLimit);
     // Before the first read: every setting comes from the Setup.ini beside
     // the executable, whatever directory it was started in.
-    if (!SetCurrentDirectoryA(OwnFolderOf(executable).c_str())) {
-        return kDoneStatus;
+    if (executable.empty() || !SetCurrentDirectoryA(OwnFolderOf(executable).c_str())) {
+        return ReportFailure(ExpandLineBreaks(keys::kErrorUninstall.defaultValue), keys::kErrorHeader.defaultValue);
     }
-    // Install writes its Mode into every Setup.ini it installs. Any other
-    // file beside us is a medium's, whose Files name the patch's sources:
-    // taken for a record, they would be deleted, and this Setup.exe moved.
-    if (!EqualsExactly(ReadSetting(keys::kMode), kInstalledMode)) {
-        (void)ShowMessage(ReadText(keys::kErrorNotInstalled), ReadSetting(keys::kErrorHeader), MB_OK);
-        return kFailureStatus;
+    const std::string record = FullPathOf(kSetupIniName);
+    if (!IsInstalledSetup(record)) {
+        return ReportFailure(ReadText(keys::kErrorNotInstalled), ReadSetting(keys::kErrorHeader));
     }
     // Removing from Program Files needs an administrator; a prompt declined
     // ends the mode as its Cancel does. Asked only once it is clear that
@@ -195,28 +241,41 @@ int UninstallPatch() {
     // Both lists are complete before anything goes: the installed Setup.ini
     // itself is among the recorded files.
     const std::vector<std::string> folders = ReadRecordedPaths(kFoldersSection);
-    const std::vector<std::string> files = ReadRecordedPaths(kFilesSection);
+    const std::vector<std::string> others = FilesToDelete(ReadRecordedPaths(kFilesSection), executable, record);
 
-    // Without a temporary folder there is nowhere defined to park; the
-    // executable then stays and the rest is removed all the same.
+    // A file that would stay (a program of the patch still running) stops
+    // the uninstall before anything changes, so that the user can close the
+    // program and try again.
+    std::string heldFile = FirstFileThatCantBeDeleted(others);
+    if (heldFile.empty() && !CanBeDeletedNow(record)) {
+        heldFile = record;
+    }
+    if (!heldFile.empty()) {
+        return ReportFileThatStays(texts, heldFile);
+    }
+    // The running executable can't delete itself where it lies; without a
+    // place to park it, it would stay.
     const std::string temporaryFolder = TemporaryFolder();
-    if (!temporaryFolder.empty()) {
-        ParkExecutable(executable, JoinWithBackslash(temporaryFolder, kParkingFileName));
-        // A folder that is some process's current directory can't be
-        // removed (sharing violation), and the own folder is one of them.
-        (void)SetCurrentDirectoryA(temporaryFolder.c_str());
+    const std::string parkingPath =
+        temporaryFolder.empty() ? std::string() : JoinWithBackslash(temporaryFolder, kParkingFileName);
+    if (parkingPath.empty() || !ParkExecutable(executable, parkingPath)) {
+        return ReportFileThatStays(texts, executable);
     }
+    // A folder that is some process's current directory can't be removed
+    // (sharing violation), and the own folder is one of them.
+    (void)SetCurrentDirectoryA(temporaryFolder.c_str());
 
-    DeleteRecordedFiles(files);
+    // The record goes last: an uninstall that stops half-way leaves it for
+    // the next try.
+    std::string stayed = DeleteFiles(others);
+    if (stayed.empty()) {
+        stayed = DeleteFiles({record});
+    }
+    if (!stayed.empty()) {
+        UnparkExecutable(executable, parkingPath);
+        return ReportFileThatStays(texts, stayed);
+    }
     RemoveRecordedFolders(folders);
-
-    // A file still in use (a running program of the patch) or not ours to
-    // delete stays: the patch is not removed, and the user can try again. A
-    // folder that stays for the user's own files is no failure.
-    if (AnyFileStayed(files)) {
-        (void)ShowMessage(texts.filesStayedText, texts.errorCaption, MB_OK);
-        return kFailureStatus;
-    }
     (void)ShowMessage(texts.successText, texts.successCaption, MB_OK);
     return kDoneStatus;
 }

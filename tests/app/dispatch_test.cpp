@@ -205,8 +205,10 @@ TEST_P(AcceptedCommandLine, RunsTheModeOfTheDispatchTable) {
     if (GetParam().mode == nullptr) {
         ASSERT_TRUE(testenv::CopyOneFile(testenv::SetupExePath(), medium / "Setup.exe"));
     } else {
-        // Only the mode: every other text is its built-in default.
-        testenv::PrepareMedium(medium, std::string("[General]\r\nMode=") + GetParam().mode + "\r\n");
+        // Only the mode and the start of a record, so that uninstall takes it
+        // for an installed file: every text is its built-in default.
+        testenv::PrepareMedium(medium, std::string("[General]\r\nMode=") + GetParam().mode +
+                                           "\r\n[Files]\r\n1=Setup.ini\r\n");
     }
     const std::string exe = medium / "Setup.exe";
     bool started = false;

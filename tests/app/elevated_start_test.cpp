@@ -165,13 +165,25 @@ TEST(ElevatedStart, InstallWithoutRightsWaitsForItsSecondStartAndEndsWithItsStat
     EXPECT_EQ(status, 0xFFFFFFFFu) << "the second start's status";
 }
 
-TEST(ElevatedStart, UninstallWithoutRightsStartsAgainWithTheSameSwitch) {
+// Cancelled in the second start, or confirmed there: then the first start,
+// which waited in the installed folder, must have let go of it.
+struct ElevatedUninstallCase {
+    const char* name;
+    bool confirm;
+};
+
+class ElevatedUninstall : public ::testing::TestWithParam<ElevatedUninstallCase> {};
+
+TEST_P(ElevatedUninstall, StartsAgainWithTheSameSwitch) {
     testenv::ScratchFolder installed("elevinstalled");
-    ASSERT_TRUE(testenv::CopyOneFile(LimitedTokenSetupExe(), installed / "Setup.exe"));
+    const std::string exe = installed / "Setup.exe";
+    const std::string ini = installed / "Setup.ini";
+    ASSERT_TRUE(testenv::CopyOneFile(LimitedTokenSetupExe(), exe));
     const std::string kept = installed / "patch.dat";
     ASSERT_TRUE(testenv::WriteFileBytes(kept, "data"));
-    ASSERT_TRUE(testenv::WriteFileBytes(installed / "Setup.ini", "[General]\r\nMode=Run\r\n" + TextSection() +
-                                                                     "\r\n[Files]\r\n1=" + kept + "\r\n"));
+    ASSERT_TRUE(testenv::WriteFileBytes(ini, "[General]\r\nMode=Run\r\n" + TextSection() + "\r\n[Files]\r\n1=" + ini +
+                                                 "\r\n2=" + exe + "\r\n3=" + kept + "\r\n[Folders]\r\n1=" +
+                                                 installed.Path() + "\r\n"));
 
     RightsTaken rights;
     ASSERT_TRUE(rights.Taken());
@@ -187,11 +199,28 @@ TEST(ElevatedStart, UninstallWithoutRightsStartsAgainWithTheSameSwitch) {
     EXPECT_TRUE(ChildrenOf(second).empty()) << "a third start";
     EXPECT_TRUE(driver::TopLevelWindows(first.Id()).empty()) << "the first start shows nothing of its own";
 
-    ASSERT_TRUE(driver::PressButton(dialog, IDCANCEL));
+    if (!GetParam().confirm) {
+        ASSERT_TRUE(driver::PressButton(dialog, IDCANCEL));
+    } else {
+        ASSERT_TRUE(driver::PressButton(dialog, IDOK));
+        HWND box = driver::WaitForMessageBox(second);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(driver::ReadMessageBox(box).text, "Patch removed");
+        ASSERT_TRUE(driver::PressButton(box, IDOK));
+    }
     DWORD status = 1;
     ASSERT_TRUE(first.WaitForExit(status));
     EXPECT_EQ(status, 0u);
-    EXPECT_TRUE(testenv::PathExists(kept)) << "cancelled, yet removed";
+    if (!GetParam().confirm) {
+        EXPECT_TRUE(testenv::PathExists(kept)) << "cancelled, yet removed";
+    } else {
+        EXPECT_FALSE(testenv::PathExists(installed.Path())) << "the installed folder stayed";
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(Answers, ElevatedUninstall,
+                         ::testing::Values(ElevatedUninstallCase{"Cancelled", false},
+                                           ElevatedUninstallCase{"Confirmed", true}),
+                         [](const ::testing::TestParamInfo<ElevatedUninstallCase>& info) { return info.param.name; });
 
 }  // namespace

@@ -30,10 +30,11 @@ const char* const kLoadedNames[] = {
 const char kRecordVariable[] = "RECORDER_LOG";
 const char kMarker[] = "load_recorder.dll";
 const char kTargetName[] = "Planted";
-// The folder beside a program whose libraries the platform would take first.
+// The folder (or file, for a manifest) beside a program that makes the
+// platform take libraries from elsewhere first.
 const char kRedirection[] = "Setup.exe.local";
 
-enum class Road { Install, Uninstall, Run, InvalidSwitch, Redirected };
+enum class Road { Install, Uninstall, Run, InvalidSwitch, Redirected, RedirectedByFile };
 
 struct PlantedCase {
     const char* name;
@@ -128,10 +129,15 @@ TEST_P(PlantedLibraries, NoneRuns) {
             EXPECT_EQ(seen.exitCode, kFailureStatus);
             break;
         }
-        case Road::Redirected: {
+        case Road::Redirected:
+        case Road::RedirectedByFile: {
             const std::string redirection = program_ / kRedirection;
-            ASSERT_TRUE(CreateDirectoryA(redirection.c_str(), nullptr));
-            Plant(redirection);
+            if (GetParam().road == Road::Redirected) {
+                ASSERT_TRUE(CreateDirectoryA(redirection.c_str(), nullptr));
+                Plant(redirection);
+            } else {
+                ASSERT_TRUE(testenv::WriteFileBytes(redirection, ""));
+            }
             // Ends at once, without even the invalid-switch box.
             const Observation seen = Run("-bogus", SetupDialogAnswer::Cancel);
             EXPECT_TRUE(seen.boxes.empty() && seen.dialogs.empty()) << Describe(seen);
@@ -152,7 +158,8 @@ INSTANTIATE_TEST_SUITE_P(Roads, PlantedLibraries,
                          ::testing::Values(PlantedCase{"Install", Road::Install},
                                            PlantedCase{"Uninstall", Road::Uninstall}, PlantedCase{"Run", Road::Run},
                                            PlantedCase{"InvalidSwitch", Road::InvalidSwitch},
-                                           PlantedCase{"RedirectionBesideTheProgram", Road::Redirected}),
+                                           PlantedCase{"RedirectionBesideTheProgram", Road::Redirected},
+                                           PlantedCase{"RedirectionFileBesideTheProgram", Road::RedirectedByFile}),
                          [](const ::testing::TestParamInfo<PlantedCase>& info) { return info.param.name; });
 
 }  // namespace

@@ -109,7 +109,7 @@ TEST_F(InstallTest, MissingThirdFilesEntryRollsBackTheFilesBeforeIt) {
 }
 
 // Ways in which the copy of the second Files entry can't be created.
-enum class Blocker { HeldOpenWithoutSharing, FolderInItsPlace, ReadOnlyFile };
+enum class Blocker { HeldOpenWithoutSharing, HeldOpenWithoutWriteSharing, FolderInItsPlace, ReadOnlyFile };
 
 struct BlockerCase {
     const char* name;
@@ -158,6 +158,13 @@ TEST_P(InstallBlockedDestinationTest, PutsBackWhatItOverwroteAndLeavesTheBlocker
             heldOpen_ = CreateFileA(blocked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
             ASSERT_NE(heldOpen_, INVALID_HANDLE_VALUE);
             break;
+        case Blocker::HeldOpenWithoutWriteSharing:
+            // It may be renamed, but not written: it must not be set aside.
+            ASSERT_TRUE(testenv::WriteFileBytes(blocked, "older"));
+            heldOpen_ = CreateFileA(blocked.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(heldOpen_, INVALID_HANDLE_VALUE);
+            break;
         case Blocker::FolderInItsPlace:
             ASSERT_TRUE(CreateDirectoryA(blocked.c_str(), nullptr));
             break;
@@ -193,11 +200,29 @@ TEST_P(InstallBlockedDestinationTest, PutsBackWhatItOverwroteAndLeavesTheBlocker
 
 INSTANTIATE_TEST_SUITE_P(Blockers, InstallBlockedDestinationTest,
                          ::testing::Values(BlockerCase{"HeldOpenWithoutSharing", Blocker::HeldOpenWithoutSharing},
+                                           BlockerCase{"HeldOpenWithoutWriteSharing",
+                                                       Blocker::HeldOpenWithoutWriteSharing},
                                            BlockerCase{"FolderInItsPlace", Blocker::FolderInItsPlace},
                                            BlockerCase{"ReadOnlyFile", Blocker::ReadOnlyFile}),
                          [](const ::testing::TestParamInfo<BlockerCase>& info) {
                              return std::string(info.param.name);
                          });
+
+// A Files entry listed twice writes its path twice; undone last first, the
+// earlier file comes back rather than the first copy.
+TEST_F(InstallTest, PathWrittenTwiceGetsTheEarlierFileBack) {
+    const std::string target = TargetFolder();
+    ASSERT_TRUE(CreateDirectoryA(target.c_str(), nullptr));
+    PlaceEarlierFiles(target, EarlierInstall());
+    PrepareMedium(kTargetName, {"one.bin", "one.bin", "missing.bin"});
+    AddMediumFile("one.bin", PatternBytes(1000, 17));
+
+    const InstallRun run = RunFromMedium();
+
+    ExpectErrorFileBox(run);
+    ExpectRolledBack(programFiles_.Path(), {"Setup.ini", "one.bin"});
+    ExpectEarlierFilesBack(target, EarlierInstall());
+}
 
 // A destination disk that fills up during a copy: a 4 MiB tmpfs mounted over
 // the Program Files folder holds Setup.exe and the first entry, not the second.

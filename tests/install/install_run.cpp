@@ -100,6 +100,7 @@ std::string SourceSetupIni(const std::string& targetFolder, const std::vector<st
         "SuccessInstall=Installed\\nfine",
         "DialogInstallText=Welcome\\nto the patch",
         "DialogUninstallText=\"  a\\nb  \"",
+        "ErrorUninstall=Still\\nthere",
         std::string("DialogInstall=") + kDialogInstallLabel,
         std::string("DialogExit=") + kDialogExitLabel,
         "ShortcutStart=Start It",
@@ -122,7 +123,8 @@ std::string SourceSetupIni(const std::string& targetFolder, const std::vector<st
 std::string ExpectedInstalledSetup(const std::vector<std::string>& createdFiles,
                                    const std::vector<std::string>& createdFolders) {
     // WaitExecuteCD, DialogUninstall and SuccessUninstall are missing from the
-    // source, so their defaults are written.
+    // source, so their defaults are written; ErrorNotInstalled is missing too,
+    // and uninstall's own texts are written only when set.
     const std::string settings = JoinLines({
         "[General]",
         "Mode=\"Run\"",
@@ -141,6 +143,7 @@ std::string ExpectedInstalledSetup(const std::vector<std::string>& createdFiles,
         "DialogText=\"  a\\nb  \"",
         std::string("SuccessHeader=\"") + kSuccessHeader + "\"",
         "SuccessUninstall=\"Patch removed\"",
+        "ErrorUninstall=\"Still\\nthere\"",
         "",
         "[PreloadDLLs]",
         "1=\"first.dll\"",

@@ -1,5 +1,5 @@
 #pragma once
-// The thirteen copied values, read from the current Setup.ini the way
+// The copied values, read from the current Setup.ini the way
 // install mode reads them: as stored, with the defaults of the key table.
 
 #include "setupfile/installed_setup.h"
@@ -20,5 +20,7 @@ inline InstalledSetupValues ReadInstalledSetupValues() {
     values.dialogUninstallText = ReadSetting(keys::kDialogUninstallText);
     values.successHeader = ReadSetting(keys::kSuccessHeader);
     values.successUninstall = ReadSetting(keys::kSuccessUninstall);
+    values.errorNotInstalled = ReadSettingIfSet(keys::kErrorNotInstalled);
+    values.errorUninstall = ReadSettingIfSet(keys::kErrorUninstall);
     return values;
 }

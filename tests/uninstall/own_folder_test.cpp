@@ -74,7 +74,7 @@ struct LengthCase {
 
 class UninstallPathLengthTest : public ::testing::TestWithParam<LengthCase> {};
 
-TEST_P(UninstallPathLengthTest, OwnPathBeyondTheLimitEndsQuietlyWithoutReadingAnything) {
+TEST_P(UninstallPathLengthTest, OwnPathBeyondTheLimitIsReportedWithoutReadingAnything) {
     ParkingSpotCleaner parking;
     ScratchFolder base("long");
     ScratchFolder workingDirectory("cwd");
@@ -87,12 +87,12 @@ TEST_P(UninstallPathLengthTest, OwnPathBeyondTheLimitEndsQuietlyWithoutReadingAn
     ASSERT_TRUE(testenv::CopyOneFile(testenv::SetupExePath(), exe));
     ASSERT_TRUE(WriteFileBytes(folder + "\\data.bin", "data"));
     ASSERT_TRUE(WriteFileBytes(folder + "\\Setup.ini",
-                               "[General]\r\nMode=\"Run\"\r\nAppName=\"Deep\"\r\n" + RecordSection("Files", {folder + "\\data.bin"})));
+                               "[General]\r\nMode=\"Run\"\r\nAppName=\"Deep\"\r\n" +
+                                   RecordSection("Files", {folder + "\\Setup.ini", folder + "\\data.bin"})));
     PlaceDecoy(workingDirectory);
 
     driver::ChildProcess process;
     ASSERT_TRUE(StartUninstall(process, exe, workingDirectory.Path()));
-    DWORD status = 0xDEAD;
     if (GetParam().fits) {
         HWND dialog = driver::WaitForSetupDialog(process.Id());
         ASSERT_NE(dialog, nullptr);
@@ -102,9 +102,13 @@ TEST_P(UninstallPathLengthTest, OwnPathBeyondTheLimitEndsQuietlyWithoutReadingAn
         EXPECT_EQ(run.exitCode, 0u);
         EXPECT_FALSE(PathExists(folder + "\\data.bin"));
     } else {
-        // A dialog or a box would keep it from ending.
-        ASSERT_TRUE(process.WaitForExit(status)) << "it asked or reported something";
-        EXPECT_EQ(status, 0u);
+        // The built-in texts: the Setup.ini beside it can't be found.
+        const ConfirmedRun run = FinishAtTheBox(process);
+        ASSERT_TRUE(run.boxShown) << "no box, or the dialog instead";
+        EXPECT_EQ(run.box.caption, "Error");
+        EXPECT_EQ(run.box.text, "Some files of the patch could not be removed.\r\nClose the patch's programs and try again");
+        ASSERT_TRUE(run.exited);
+        EXPECT_EQ(run.exitCode, 0xFFFFFFFFu);
         EXPECT_TRUE(PathExists(folder + "\\data.bin"));
         EXPECT_TRUE(PathExists(exe)) << "moved away without knowing its folder";
         EXPECT_FALSE(PathExists(ParkingPath()));

@@ -97,6 +97,7 @@ protected:
     ScratchFolder target_{"target"};
     ScratchFolder group_{"group"};
     ScratchFolder elsewhere_{"cwd"};
+    ScratchFolder records_{"records"};
     std::string exeBytes_;
     driver::ChildProcess process_;  // last, so a hung child ends before its folders go
 };
@@ -199,8 +200,11 @@ TEST_F(UninstallTest, RecordWithAGapEndsAtTheGap) {
     for (const char* name : {"f1", "f2", "f4"}) {
         AddFolder(group_ / name);
     }
-    WriteStandardIni(NumberedSection("Files", {{1, target_ / "one.txt"}, {2, target_ / "two.txt"},
-                                               {4, target_ / "four.txt"}}) +
+    // The record names its own file in another letter case: still the same file.
+    std::string ini = Ini();
+    (void)CharUpperBuffA(&ini[0], static_cast<DWORD>(ini.size()));
+    WriteStandardIni(NumberedSection("Files", {{1, ini}, {2, target_ / "one.txt"}, {3, target_ / "two.txt"},
+                                               {5, target_ / "four.txt"}}) +
                      NumberedSection("Folders", {{1, group_ / "f1"}, {2, group_ / "f2"}, {4, group_ / "f4"}}));
 
     RunConfirmedWithStandardTexts();
@@ -258,12 +262,16 @@ TEST_F(UninstallTest, FolderHoldingAFileOfTheUserStaysSilently) {
     AddFile(target_ / "data.bin");
     AddFile(target_ / "saved-by-the-user.dat");
     AddFile(group_ / "Start.lnk");
-    WriteStandardIni(RecordSection("Files", {Ini(), Exe(), target_ / "data.bin", group_ / "Start.lnk"}) +
-                     RecordSection("Folders", {target_.Path(), group_.Path()}));
+    // The user made a folder where a recorded file was: not the install's file.
+    AddFolder(target_ / "notes");
+    AddFile(target_ / "notes\\mine.txt");
+    WriteStandardIni(
+        RecordSection("Files", {Ini(), Exe(), target_ / "data.bin", target_ / "notes", group_ / "Start.lnk"}) +
+        RecordSection("Folders", {target_.Path(), group_.Path()}));
 
     RunConfirmedWithStandardTexts();
 
-    EXPECT_EQ(FolderEntries(target_.Path()), std::vector<std::string>{"saved-by-the-user.dat"});
+    EXPECT_EQ(FolderEntries(target_.Path()), (std::vector<std::string>{"notes", "saved-by-the-user.dat"}));
     EXPECT_EQ(FileBytes(target_ / "saved-by-the-user.dat"), kContents);
     EXPECT_FALSE(PathExists(group_.Path()));
 }
@@ -338,35 +346,71 @@ INSTANTIATE_TEST_SUITE_P(
                          "Medium", kNotInstalledText},
         NotInstalledCase{"NoMode", "[General]\r\nAppName=\"Demo\"\r\n", "Error", kNotInstalledText},
         NotInstalledCase{"ModeRunInLowercase", "[General]\r\nMode=\"run\"\r\n", "Error", kNotInstalledText},
+        // A medium meant for "-install" whose file says Run: its Files are sources.
+        NotInstalledCase{"ModeRunButFilesOfAMedium", "[General]\r\nMode=\"Run\"\r\n", "Error", kNotInstalledText},
         NotInstalledCase{"OwnText", "[General]\r\nMode=\"Install\"\r\n[Text]\r\nErrorNotInstalled=\"Not here\\nSorry\"\r\n",
                          "Error", "Not here\r\nSorry"}),
     [](const ::testing::TestParamInfo<NotInstalledCase>& info) { return std::string(info.param.name); });
 
-TEST_F(UninstallTest, AFileThatCantBeDeletedEndsInTheFailureBox) {
-    AddFile(target_ / "GamePatch.exe");
+// What keeps a recorded file from being deleted while the user is asked to
+// close the patch's programs and try again.
+enum class Holder { OpenWithoutLeaveToDelete, RunningProgram };
+
+struct HolderCase {
+    const char* name;
+    Holder holder;
+};
+
+class UninstallHeldFileTest : public UninstallTest, public ::testing::WithParamInterface<HolderCase> {};
+
+TEST_P(UninstallHeldFileTest, StopsBeforeAnythingChangesAndNamesTheFile) {
+    const std::string held = target_ / "GamePatch.exe";
+    AddFile(target_ / "data.bin");
     AddFile(group_ / "Start.lnk");
-    WriteStandardIni(RecordSection("Files", {Ini(), Exe(), target_ / "GamePatch.exe", group_ / "Start.lnk"}) +
+    HANDLE inUse = INVALID_HANDLE_VALUE;
+    driver::ChildProcess program;
+    if (GetParam().holder == Holder::OpenWithoutLeaveToDelete) {
+        AddFile(held);
+        inUse = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+        ASSERT_NE(inUse, INVALID_HANDLE_VALUE);
+    } else {
+        ASSERT_TRUE(testenv::CopyOneFile(testenv::HelpersDir() + "\\run_recorder.exe", held));
+        ASSERT_TRUE(WriteFileBytes(held + ".sleep", "60000"));
+        // Its record goes elsewhere, so that the target folder holds only what the test put there.
+        EnvironmentGuard log("RECORDER_LOG", records_ / "recorder.log");
+        ASSERT_TRUE(program.Start(held, "\"" + held + "\"", target_.Path()));
+    }
+    WriteStandardIni(RecordSection("Files", {Ini(), Exe(), target_ / "data.bin", held, group_ / "Start.lnk"}) +
                      RecordSection("Folders", {target_.Path(), group_.Path()}));
-    // As a running program holds its file: open, without leave to delete it.
-    HANDLE inUse = CreateFileA((target_ / "GamePatch.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(inUse, INVALID_HANDLE_VALUE);
+    const std::string iniBefore = FileBytes(Ini());
+    const std::vector<std::string> targetBefore = FolderEntries(target_.Path());
 
     HWND dialog = StartAndWaitForDialog(elsewhere_.Path());
     ASSERT_NE(dialog, nullptr);
     ConfirmedRun run = ConfirmAndFinish(process_, dialog);
-    (void)CloseHandle(inUse);
+    if (inUse != INVALID_HANDLE_VALUE) {
+        (void)CloseHandle(inUse);
+    }
+    program.Kill();
     ASSERT_TRUE(run.boxShown);
-    // The caption of the installed Setup.ini, read before it was deleted.
     EXPECT_EQ(run.box.caption, "Problem");
-    EXPECT_EQ(run.box.text, kFilesStayedText);
+    EXPECT_EQ(run.box.text, std::string(kFilesStayedText) + "\r\n\r\n" + held);
     ASSERT_TRUE(run.exited);
     EXPECT_EQ(run.exitCode, 0xFFFFFFFFu);
 
-    // Everything else went; the folder stays for the file that did not.
-    EXPECT_EQ(FolderEntries(target_.Path()), std::vector<std::string>{"GamePatch.exe"});
-    EXPECT_FALSE(PathExists(group_.Path()));
+    // A second try finds everything as it was: the record, the shortcut, the executable.
+    EXPECT_EQ(FolderEntries(target_.Path()), targetBefore);
+    EXPECT_EQ(FileBytes(Ini()), iniBefore);
+    EXPECT_EQ(FileBytes(Exe()), exeBytes_);
+    EXPECT_EQ(FileBytes(group_ / "Start.lnk"), kContents);
+    EXPECT_FALSE(PathExists(ParkingPath()));
 }
+
+INSTANTIATE_TEST_SUITE_P(Holders, UninstallHeldFileTest,
+                         ::testing::Values(HolderCase{"OpenWithoutLeaveToDelete", Holder::OpenWithoutLeaveToDelete},
+                                           HolderCase{"RunningProgram", Holder::RunningProgram}),
+                         [](const ::testing::TestParamInfo<HolderCase>& info) { return info.param.name; });
 
 TEST_F(UninstallTest, RelativeRecordEntriesMeanTheOwnFolder) {
     // A name unlikely to clash with anything else in the shared temporary folder.
@@ -396,7 +440,7 @@ struct TempCase {
 
 class UninstallWithoutTempFolderTest : public UninstallTest, public ::testing::WithParamInterface<TempCase> {};
 
-TEST_P(UninstallWithoutTempFolderTest, SkipsParkingRemovesTheRestAndReportsTheExecutableThatStayed) {
+TEST_P(UninstallWithoutTempFolderTest, StopsBeforeAnythingChangesAndNamesTheExecutable) {
     // Taken now: with the variables below this process has no temporary folder either.
     const std::string parkingPath = ParkingPath();
     ASSERT_TRUE(WriteFileBytes(parkingPath, "earlier"));
@@ -404,6 +448,7 @@ TEST_P(UninstallWithoutTempFolderTest, SkipsParkingRemovesTheRestAndReportsTheEx
     AddFile(group_ / "Start.lnk");
     WriteStandardIni(RecordSection("Files", {Ini(), Exe(), target_ / "data.bin", group_ / "Start.lnk"}) +
                      RecordSection("Folders", {group_.Path()}));
+    const std::string iniBefore = FileBytes(Ini());
     // An earlier parked copy must not be touched when there is nowhere to park.
     // The child inherits these; the temporary folder is taken from them first.
     const std::string tooLong = "C:\\" + std::string(GetParam().tempPathLength - 3, 'x');
@@ -416,14 +461,14 @@ TEST_P(UninstallWithoutTempFolderTest, SkipsParkingRemovesTheRestAndReportsTheEx
     ASSERT_TRUE(run.boxShown);
     // The running executable can't delete itself where it lies.
     EXPECT_EQ(run.box.caption, "Problem");
-    EXPECT_EQ(run.box.text, kFilesStayedText);
+    EXPECT_EQ(run.box.text, std::string(kFilesStayedText) + "\r\n\r\n" + Exe());
     ASSERT_TRUE(run.exited);
     EXPECT_EQ(run.exitCode, 0xFFFFFFFFu);
 
     EXPECT_EQ(FileBytes(Exe()), exeBytes_);
-    EXPECT_FALSE(PathExists(target_ / "data.bin"));
-    EXPECT_FALSE(PathExists(Ini()));
-    EXPECT_FALSE(PathExists(group_.Path()));
+    EXPECT_EQ(FileBytes(target_ / "data.bin"), kContents);
+    EXPECT_EQ(FileBytes(Ini()), iniBefore);
+    EXPECT_EQ(FileBytes(group_ / "Start.lnk"), kContents);
     EXPECT_EQ(FileBytes(parkingPath), "earlier");
 }
 

@@ -1,0 +1,59 @@
+#include "uninstall/removal_check.h"
+
+#include <windows.h>
+
+#include "process/library_search.h"
+
+namespace {
+
+// Values of the platform's headers, named here because old headers lack them.
+constexpr int kFileDispositionInfo = 4;  // FileDispositionInfo
+struct DispositionInfo {
+    BOOLEAN deleteFile;
+};
+using SetFileInformationByHandleFunction = BOOL(WINAPI*)(HANDLE file, int infoClass, LPVOID info, DWORD size);
+
+SetFileInformationByHandleFunction SetInformationFunction() {
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    return kernel != nullptr ? LibraryFunction<SetFileInformationByHandleFunction>(kernel, "SetFileInformationByHandle")
+                             : nullptr;
+}
+
+// Only the deletion itself tells a running program's file from any other:
+// it is marked for deletion and unmarked at once. Systems without the call
+// (before Vista) answer from the open alone.
+bool CanBeMarkedForDeletion(HANDLE file) {
+    const SetFileInformationByHandleFunction setInformation = SetInformationFunction();
+    if (setInformation == nullptr) {
+        return true;
+    }
+    DispositionInfo disposition{TRUE};
+    if (!setInformation(file, kFileDispositionInfo, &disposition, sizeof(disposition))) {
+        return false;
+    }
+    // Should unmarking fail, the file goes when the handle is closed: it was
+    // about to be deleted anyway.
+    disposition.deleteFile = FALSE;
+    (void)setInformation(file, kFileDispositionInfo, &disposition, sizeof(disposition));
+    return true;
+}
+
+}  // namespace
+
+bool CanBeDeletedNow(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return true;
+    }
+    // Shares everything: only a handle that denies deletion makes the open fail.
+    HANDLE file = CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    // A read-only file refuses the mark until its attributes are reset,
+    // which only the deletion itself does.
+    const bool deletable = (attributes & FILE_ATTRIBUTE_READONLY) != 0 || CanBeMarkedForDeletion(file);
+    (void)CloseHandle(file);
+    return deletable;
+}
