@@ -1,15 +1,17 @@
 #!/bin/sh
 # The program's folders include only downward: app (the entry) includes the
-# jobs, the jobs include process, and all of them the bottom, setupfile and
-# ui. A job never includes another job. The checker stands beside app.
+# jobs, the jobs include process, and all of them the bottom: ui, which may
+# include setupfile, and setupfile. A job never includes another job. The
+# checker stands beside app.
 #   include_layers.sh SRC_DIR
 src=$1
 rank() {
     case $1 in
-        app|check) echo 3 ;;
-        install|uninstall|launch) echo 2 ;;
-        process) echo 1 ;;
-        setupfile|ui) echo 0 ;;
+        app|check) echo 4 ;;
+        install|uninstall|launch) echo 3 ;;
+        process) echo 2 ;;
+        ui) echo 1 ;;
+        setupfile) echo 0 ;;
         *) echo "" ;;
     esac
 }

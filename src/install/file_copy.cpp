@@ -42,13 +42,13 @@ bool CopyContents(std::FILE* from, std::FILE* to, CopyBuffer& buffer) {
 
 }  // namespace
 
-bool CopyFileThroughBuffer(const std::string& source, const std::string& destination, CopyBuffer& buffer) {
+bool CopyFileThroughBuffer(const std::wstring& source, const std::wstring& destination, CopyBuffer& buffer) {
     // Byte streams: the files are copied unchanged, without newline translation.
-    std::FILE* from = std::fopen(source.c_str(), "rb");
+    std::FILE* from = _wfopen(source.c_str(), L"rb");
     if (from == nullptr) {
         return false;
     }
-    std::FILE* to = std::fopen(destination.c_str(), "wb");
+    std::FILE* to = _wfopen(destination.c_str(), L"wb");
     if (to == nullptr) {
         (void)std::fclose(from);
         return false;
@@ -65,6 +65,6 @@ bool CopyFileThroughBuffer(const std::string& source, const std::string& destina
     }
     // The caller never records a failed copy, so its roll-back wouldn't
     // remove the partial file.
-    (void)std::remove(destination.c_str());
+    (void)_wremove(destination.c_str());
     return false;
 }

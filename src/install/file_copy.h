@@ -15,4 +15,4 @@ struct CopyBuffer {
 // when either file can't be opened, the size can't be taken, or the copy is
 // not complete (short read, failed write or close); a destination that was
 // opened is then removed, so no truncated copy is left behind.
-bool CopyFileThroughBuffer(const std::string& source, const std::string& destination, CopyBuffer& buffer);
+bool CopyFileThroughBuffer(const std::wstring& source, const std::wstring& destination, CopyBuffer& buffer);

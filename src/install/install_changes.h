@@ -8,17 +8,17 @@
 // A path the install writes, and the name under which the file that was
 // there before waits to be put back (empty when there was none).
 struct WrittenPath {
-    std::string path;
-    std::string setAside;
+    std::wstring path;
+    std::wstring setAside;
 };
 
 struct InstallChanges {
     std::vector<WrittenPath> files;       // in the order they were written
-    std::vector<std::string> newFolders;  // folders that didn't exist before, in the order they were made
+    std::vector<std::wstring> newFolders;  // folders that didn't exist before, in the order they were made
 };
 
 // Whether anything, a file or a folder, is at `path`.
-bool PathExists(const std::string& path);
+bool PathExists(const std::wstring& path);
 
 // Clears `path` for a file about to be written there, and records it. A file
 // already there is renamed to a unique name in its folder, keeping its bytes
@@ -26,17 +26,17 @@ bool PathExists(const std::string& path);
 // when the path is a folder, a file that can't be opened for writing (so the
 // write would fail anyway) or can't be renamed, or a path that can't even be
 // asked about.
-bool MakeWayFor(const std::string& path, InstallChanges& changes);
+bool MakeWayFor(const std::wstring& path, InstallChanges& changes);
 
 // Records a file about to be written where surely nothing was before.
-void RecordNewFile(const std::string& path, InstallChanges& changes);
+void RecordNewFile(const std::wstring& path, InstallChanges& changes);
 
 // Whether this run made `folder` (as MakeSureFolderExists recorded it).
-bool IsNewFolder(const std::string& folder, const InstallChanges& changes);
+bool IsNewFolder(const std::wstring& folder, const InstallChanges& changes);
 
 // Creates the last level of `folder` when nothing is there, and records it
 // as new. True when the path exists afterwards, even as a file.
-bool MakeSureFolderExists(const std::string& folder, InstallChanges& changes);
+bool MakeSureFolderExists(const std::wstring& folder, InstallChanges& changes);
 
 // Undoes the changes, last first: deletes each written file and puts back
 // the file it replaced, then removes each new folder that is empty again.

@@ -14,6 +14,7 @@
 #include "install/install_changes.h"
 #include "install/registry_key.h"
 #include "install/start_menu.h"
+#include "setupfile/code_page.h"
 #include "setupfile/installed_setup.h"
 #include "setupfile/paths.h"
 #include "setupfile/settings.h"
@@ -28,12 +29,12 @@ constexpr int kFailed = -1;
 
 // Opening this key with full access is also the test of the user's rights.
 const char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
-const char kProgramFilesValue[] = "ProgramFilesDir";
+const wchar_t kProgramFilesValue[] = L"ProgramFilesDir";
 
-const char kSetupExeName[] = "Setup.exe";
-const char kSetupIniName[] = "Setup.ini";
+const wchar_t kSetupExeName[] = L"Setup.exe";
+const wchar_t kSetupIniName[] = L"Setup.ini";
 // Sources are named relative to the current directory, the medium.
-const char kCurrentFolderPrefix[] = ".\\";
+const wchar_t kCurrentFolderPrefix[] = L".\\";
 
 // What install reads from the source Setup.ini.
 struct InstallSettings {
@@ -84,7 +85,7 @@ void ReadSettingsAfterRightsTest(InstallSettings& settings) {
 // False when the key can't be opened with full access, which needs
 // administrative rights. An empty folder (no REG_SZ value, or one too long)
 // puts the target folder at the root of the current drive.
-bool ReadProgramFilesFolder(std::string& folder) {
+bool ReadProgramFilesFolder(std::wstring& folder) {
     RegistryKey key;
     if (!key.Open(kCurrentVersionKey, HKEY_LOCAL_MACHINE)) {
         return false;
@@ -108,18 +109,18 @@ void FillDialogTexts(const InstallSettings& settings) {
 // Run and uninstall mode take the installed Setup.exe's own full path into
 // fixed buffers; one that doesn't fit the smaller would leave a patch that
 // can be neither started nor removed. False also when no full path can be made.
-bool InstalledExePathFits(const std::string& targetFolder) {
-    const std::string installedExe = JoinWithBackslash(targetFolder, kSetupExeName);
+bool InstalledExePathFits(const std::wstring& targetFolder) {
+    const std::wstring installedExe = JoinWithBackslash(targetFolder, kSetupExeName);
     // Asked without a buffer, the call gives the size the path needs,
     // terminator included, or 0.
-    const DWORD size = GetFullPathNameA(installedExe.c_str(), 0, nullptr, nullptr);
+    const DWORD size = GetFullPathNameW(installedExe.c_str(), 0, nullptr, nullptr);
     return size != 0 && size <= std::min(kLaunchPathLimit, kUninstallPathLimit);
 }
 
 // Copies the sources in order into the target folder, recording each finished
 // copy; false at the first that fails, with the sources after it untouched.
-bool CopySourceFiles(const std::vector<std::string>& sourceNames, const std::string& targetFolder,
-                     std::vector<std::string>& createdFiles, InstallChanges& changes) {
+bool CopySourceFiles(const std::vector<std::wstring>& sourceNames, const std::wstring& targetFolder,
+                     std::vector<std::wstring>& createdFiles, InstallChanges& changes) {
     std::unique_ptr<CopyBuffer> buffer(new (std::nothrow) CopyBuffer);
     if (!buffer) {
         return false;
@@ -129,9 +130,9 @@ bool CopySourceFiles(const std::vector<std::string>& sourceNames, const std::str
     // no need to ask first, and under Wine each question about a name costs
     // more the more files the folder holds.
     const bool folderIsNew = IsNewFolder(targetFolder, changes);
-    for (const std::string& name : sourceNames) {
-        const std::string destination = JoinWithBackslash(targetFolder, name);
-        const bool plainName = name.find_first_of("\\/:") == std::string::npos && name != "." && name != "..";
+    for (const std::wstring& name : sourceNames) {
+        const std::wstring destination = JoinWithBackslash(targetFolder, name);
+        const bool plainName = name.find_first_of(L"\\/:") == std::wstring::npos && name != L"." && name != L"..";
         if (folderIsNew && plainName) {
             RecordNewFile(destination, changes);
         } else if (!MakeWayFor(destination, changes)) {
@@ -163,7 +164,7 @@ int InstallPatch() {
     InstallSettings settings;
     ReadSettingsBeforeRightsTest(settings);
 
-    std::string programFiles;
+    std::wstring programFiles;
     if (!ReadProgramFilesFolder(programFiles)) {
         const ElevatedOutcome elevated = StartAgainElevated(Mode::Install);
         if (elevated.start == ElevatedStart::Finished) {
@@ -172,7 +173,7 @@ int InstallPatch() {
         return ReportFailure(settings.errorPermissions, settings.copied.errorHeader);
     }
     settings.targetFolder = ReadSetting(keys::kTargetFolder);
-    const std::string targetFolder = JoinWithBackslash(programFiles, settings.targetFolder);
+    const std::wstring targetFolder = JoinWithBackslash(programFiles, WideFromAnsi(settings.targetFolder));
     ReadSettingsAfterRightsTest(settings);
 
     FillDialogTexts(settings);
@@ -189,16 +190,16 @@ int InstallPatch() {
     if (!MakeSureFolderExists(targetFolder, changes)) {
         return ReportFailure(settings.errorFile, settings.copied.errorHeader);
     }
-    const std::string installedSetup = JoinWithBackslash(targetFolder, kSetupIniName);
+    const std::wstring installedSetup = JoinWithBackslash(targetFolder, kSetupIniName);
     if (!MakeWayFor(installedSetup, changes) || !WriteInstalledSetup(installedSetup, settings.copied)) {
         return RollBackAndReportFailure(changes, settings);
     }
 
-    std::vector<std::string> createdFolders{targetFolder};
-    std::vector<std::string> sourceNames{kSetupExeName};
-    std::vector<std::string> createdFiles{installedSetup};
-    for (std::string& name : ReadNumberedList(kFilesSection)) {
-        sourceNames.push_back(std::move(name));
+    std::vector<std::wstring> createdFolders{targetFolder};
+    std::vector<std::wstring> sourceNames{kSetupExeName};
+    std::vector<std::wstring> createdFiles{installedSetup};
+    for (const std::string& name : ReadNumberedList(kFilesSection)) {
+        sourceNames.push_back(WideFromAnsi(name));
     }
 
     if (!CopySourceFiles(sourceNames, targetFolder, createdFiles, changes)) {

@@ -1,6 +1,5 @@
 #include "install/registry_key.h"
 
-#include <cstring>
 
 bool RegistryKey::Open(const char* subKey, HKEY root) {
     if (key_ != nullptr) {
@@ -14,36 +13,39 @@ bool RegistryKey::Open(const char* subKey, HKEY root) {
     return true;
 }
 
-bool RegistryKey::IsStringValue(const char* valueName) const {
+bool RegistryKey::IsStringValue(const wchar_t* valueName) const {
     if (key_ == nullptr) {
         return false;
     }
     DWORD type = REG_NONE;
-    if (RegQueryValueExA(key_, valueName, nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS) {
+    if (RegQueryValueExW(key_, valueName, nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS) {
         return false;
     }
     return type == REG_SZ;
 }
 
-std::string RegistryKey::ReadString(const char* valueName) const {
+std::wstring RegistryKey::ReadString(const wchar_t* valueName) const {
     if (key_ == nullptr) {
-        return std::string();
+        return std::wstring();
     }
     // One query gives both the type and the data; a value of any type that
     // doesn't fit the buffer fails it with ERROR_MORE_DATA.
-    char text[kMaxStringValueBytes];
+    wchar_t text[kMaxStringValueCharacters];
     DWORD size = sizeof(text);
     DWORD type = REG_NONE;
-    if (RegQueryValueExA(key_, valueName, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExW(key_, valueName, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) != ERROR_SUCCESS ||
         type != REG_SZ) {
-        return std::string();
+        return std::wstring();
     }
     // The stored data need not end in a terminator: a value that fills the
     // whole buffer without one is longer than the limit.
-    if (std::memchr(text, '\0', size) == nullptr) {
-        return size < sizeof(text) ? std::string(text, size) : std::string();
+    const std::size_t characters = size / sizeof(wchar_t);
+    const std::wstring stored(text, characters);
+    const std::size_t terminator = stored.find(L'\0');
+    if (terminator == std::wstring::npos) {
+        return characters < kMaxStringValueCharacters ? stored : std::wstring();
     }
-    return std::string(text);
+    return stored.substr(0, terminator);
 }
 
 void RegistryKey::Close() {

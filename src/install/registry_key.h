@@ -5,9 +5,9 @@
 
 #include <string>
 
-// Bytes that a string value may take, its terminator included; a longer
-// value reads as empty.
-constexpr DWORD kMaxStringValueBytes = 256;
+// Characters that a string value may take, its terminator included; a
+// longer value reads as empty.
+constexpr DWORD kMaxStringValueCharacters = 256;
 
 class RegistryKey {
 public:
@@ -20,10 +20,10 @@ public:
     // or the open fails. Never creates a key.
     bool Open(const char* subKey, HKEY root);
     // True only for a value of type REG_SZ.
-    bool IsStringValue(const char* valueName) const;
-    // The REG_SZ value's text, or empty (also when it needs more than
-    // kMaxStringValueBytes bytes).
-    std::string ReadString(const char* valueName) const;
+    bool IsStringValue(const wchar_t* valueName) const;
+    // The REG_SZ value's text, whole in UTF-16, or empty (also when it needs
+    // more than kMaxStringValueCharacters characters).
+    std::wstring ReadString(const wchar_t* valueName) const;
     void Close();
 
 private:

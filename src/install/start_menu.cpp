@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "process/library_search.h"
+#include "setupfile/code_page.h"
 #include "setupfile/paths.h"
 
 namespace {
@@ -19,11 +20,11 @@ constexpr int kShellPathSize = MAX_PATH;
 // not imported: an import would be looked for beside Setup.exe at start, and
 // so would the libraries it pulls in. Once loaded they stay for the rest of
 // the process, since objects they made may outlive any one call.
-const char kShellLibrary[] = "shell32.dll";
-const char kComLibrary[] = "ole32.dll";
+const wchar_t kShellLibrary[] = L"shell32.dll";
+const wchar_t kComLibrary[] = L"ole32.dll";
 
 using SHGetSpecialFolderLocationFunction = HRESULT(WINAPI*)(HWND owner, int folder, LPITEMIDLIST* idList);
-using SHGetPathFromIDListAFunction = BOOL(WINAPI*)(LPCITEMIDLIST idList, LPSTR path);
+using SHGetPathFromIDListWFunction = BOOL(WINAPI*)(LPCITEMIDLIST idList, LPWSTR path);
 using SHGetMallocFunction = HRESULT(WINAPI*)(IMalloc** allocator);
 using CoInitializeFunction = HRESULT(WINAPI*)(LPVOID reserved);
 using CoCreateInstanceFunction = HRESULT(WINAPI*)(REFCLSID classId, LPUNKNOWN outer, DWORD context, REFIID interfaceId,
@@ -32,7 +33,7 @@ using CoUninitializeFunction = void(WINAPI*)();
 
 struct ShellFunctions {
     SHGetSpecialFolderLocationFunction getSpecialFolderLocation;
-    SHGetPathFromIDListAFunction getPathFromIDList;
+    SHGetPathFromIDListWFunction getPathFromIDList;
     SHGetMallocFunction getMalloc;
 };
 
@@ -50,7 +51,7 @@ bool LoadShellFunctions(ShellFunctions& shell) {
     }
     shell.getSpecialFolderLocation =
         LibraryFunction<SHGetSpecialFolderLocationFunction>(library, "SHGetSpecialFolderLocation");
-    shell.getPathFromIDList = LibraryFunction<SHGetPathFromIDListAFunction>(library, "SHGetPathFromIDListA");
+    shell.getPathFromIDList = LibraryFunction<SHGetPathFromIDListWFunction>(library, "SHGetPathFromIDListW");
     shell.getMalloc = LibraryFunction<SHGetMallocFunction>(library, "SHGetMalloc");
     return shell.getSpecialFolderLocation != nullptr && shell.getPathFromIDList != nullptr &&
            shell.getMalloc != nullptr;
@@ -73,22 +74,22 @@ constexpr int kUninstallIcon = 1;
 
 // What a shortcut is made of, apart from its name in the group.
 struct ShortcutFields {
-    const char* targetName;  // in the target folder
-    const char* description;
-    const char* arguments;
+    const wchar_t* targetName;  // in the target folder
+    const wchar_t* description;
+    const wchar_t* arguments;
     int iconIndex;
 };
 
 // In the order the shortcuts are made: start, read-me, uninstall. When names
 // coincide, the one made last is the file that stays.
 constexpr ShortcutFields kShortcuts[] = {
-    {"GamePatch.exe", "Execute the patch", "", kFirstIcon},
-    {"GamePatch.txt", "Instructions", "", kFirstIcon},
-    {"Setup.exe", "Remove the patch", "-uninstall", kUninstallIcon},
+    {L"GamePatch.exe", L"Execute the patch", L"", kFirstIcon},
+    {L"GamePatch.txt", L"Instructions", L"", kFirstIcon},
+    {L"Setup.exe", L"Remove the patch", L"-uninstall", kUninstallIcon},
 };
 
 // The Programs folder of the Start menu, or false when the shell can't give it.
-bool FindProgramsFolder(std::string& folder) {
+bool FindProgramsFolder(std::wstring& folder) {
     ShellFunctions shell;
     if (!LoadShellFunctions(shell)) {
         return false;
@@ -97,7 +98,7 @@ bool FindProgramsFolder(std::string& folder) {
     if (shell.getSpecialFolderLocation(nullptr, CSIDL_PROGRAMS, &idList) != S_OK) {
         return false;
     }
-    char path[kShellPathSize] = "";
+    wchar_t path[kShellPathSize] = L"";
     bool found = shell.getPathFromIDList(idList, path) != FALSE;
     // The ID list is the shell's memory and goes back to its allocator whether
     // or not it named a file-system folder.
@@ -116,43 +117,38 @@ bool FindProgramsFolder(std::string& folder) {
 // A fresh group folder: an empty one, even read-only or hidden, is replaced;
 // one that still holds files stays, with normal attributes. Failures show up
 // later, when the shortcuts can't be saved into it.
-void ResetGroupFolder(const std::string& folder) {
-    (void)SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
-    (void)RemoveDirectoryA(folder.c_str());
-    (void)CreateDirectoryA(folder.c_str(), nullptr);
+void ResetGroupFolder(const std::wstring& folder) {
+    (void)SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+    (void)RemoveDirectoryW(folder.c_str());
+    (void)CreateDirectoryW(folder.c_str(), nullptr);
 }
 
-// Saves the link through its persist interface. A link path that doesn't fit
-// the wide buffer is not saved, rather than saved under a cut or unterminated name.
-HRESULT SaveLink(IShellLinkA* link, const std::string& linkPath) {
+// Saves the link through its persist interface. A link path longer than the
+// shell's paths is not saved, rather than saved under a cut name.
+HRESULT SaveLink(IShellLinkW* link, const std::wstring& linkPath) {
+    if (linkPath.size() >= static_cast<std::size_t>(kShellPathSize)) {
+        return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+    }
     IPersistFile* file = nullptr;
-    HRESULT result = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-    if (FAILED(result)) {
-        return result;
+    const HRESULT asked = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    if (FAILED(asked)) {
+        return asked;
     }
-    WCHAR widePath[kShellPathSize];
-    if (MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, linkPath.c_str(), -1, widePath, kShellPathSize) == 0) {
-        result = HRESULT_FROM_WIN32(GetLastError());
-        if (SUCCEEDED(result)) {
-            result = E_FAIL;
-        }
-    } else {
-        result = file->Save(widePath, TRUE);
-    }
+    const HRESULT saved = file->Save(linkPath.c_str(), TRUE);
     (void)file->Release();
-    return result;
+    return saved;
 }
 
 }  // namespace
 
-void CreateStartMenuGroup(const std::string& targetFolder, const std::string& appName, const ShortcutNames& names,
-                          std::vector<std::string>& createdFiles, std::vector<std::string>& createdFolders,
+void CreateStartMenuGroup(const std::wstring& targetFolder, const std::string& appName, const ShortcutNames& names,
+                          std::vector<std::wstring>& createdFiles, std::vector<std::wstring>& createdFolders,
                           InstallChanges& changes) {
-    std::string programsFolder;
+    std::wstring programsFolder;
     if (!FindProgramsFolder(programsFolder)) {
         return;
     }
-    std::string groupFolder = JoinWithBackslash(programsFolder, appName);
+    std::wstring groupFolder = JoinWithBackslash(programsFolder, WideFromAnsi(appName));
     const bool groupExisted = PathExists(groupFolder);
     ResetGroupFolder(groupFolder);
     // A group that was there before, even empty, stays after a roll-back.
@@ -165,9 +161,9 @@ void CreateStartMenuGroup(const std::string& targetFolder, const std::string& ap
     static_assert(std::size(nameValues) == std::size(kShortcuts), "one name per shortcut");
     for (size_t i = 0; i < std::size(kShortcuts); ++i) {
         const ShortcutFields& shortcut = kShortcuts[i];
-        std::string targetPath = JoinWithBackslash(targetFolder, shortcut.targetName);
+        std::wstring targetPath = JoinWithBackslash(targetFolder, shortcut.targetName);
         // Always a backslash here, even after an AppName that ends in one.
-        std::string linkPath = groupFolder + "\\" + *nameValues[i] + ".lnk";
+        std::wstring linkPath = groupFolder + L"\\" + WideFromAnsi(*nameValues[i]) + L".lnk";
         // A shortcut that can't be saved is still recorded, so that uninstall
         // removes whatever may have been left under that name. An earlier
         // file there that can't be set aside gets no shortcut over it.
@@ -179,8 +175,9 @@ void CreateStartMenuGroup(const std::string& targetFolder, const std::string& ap
     }
 }
 
-bool CreateShortcut(const std::string& targetPath, const std::string& linkPath, const std::string& workingDirectory,
-                    const std::string& description, const std::string& arguments, int iconIndex) {
+bool CreateShortcut(const std::wstring& targetPath, const std::wstring& linkPath,
+                    const std::wstring& workingDirectory, const std::wstring& description,
+                    const std::wstring& arguments, int iconIndex) {
     ComFunctions com;
     if (!LoadComFunctions(com)) {
         return false;
@@ -189,9 +186,9 @@ bool CreateShortcut(const std::string& targetPath, const std::string& linkPath, 
     // apartment keeps it: only our own successful initialisation is undone.
     bool comInitialised = SUCCEEDED(com.initialize(nullptr));
 
-    IShellLinkA* link = nullptr;
+    IShellLinkW* link = nullptr;
     HRESULT result =
-        com.createInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, reinterpret_cast<void**>(&link));
+        com.createInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, reinterpret_cast<void**>(&link));
     if (SUCCEEDED(result)) {
         (void)link->SetPath(targetPath.c_str());
         (void)link->SetDescription(description.c_str());

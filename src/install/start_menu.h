@@ -18,11 +18,13 @@ struct ShortcutNames {
 // `changes` learns of a group folder that wasn't there and of each link
 // written; a file already under a link's name is set aside first, and one
 // that can't be is left alone, without a shortcut in its place.
-void CreateStartMenuGroup(const std::string& targetFolder, const std::string& appName, const ShortcutNames& names,
-                          std::vector<std::string>& createdFiles, std::vector<std::string>& createdFolders,
+// The names come from Setup.ini in the ANSI code page; the folders are wide.
+void CreateStartMenuGroup(const std::wstring& targetFolder, const std::string& appName, const ShortcutNames& names,
+                          std::vector<std::wstring>& createdFiles, std::vector<std::wstring>& createdFolders,
                           InstallChanges& changes);
 
 // Saves one shell link; true when the file was saved. A link path that doesn't
 // fit the shell's wide path of MAX_PATH characters is not saved.
-bool CreateShortcut(const std::string& targetPath, const std::string& linkPath, const std::string& workingDirectory,
-                    const std::string& description, const std::string& arguments, int iconIndex);
+bool CreateShortcut(const std::wstring& targetPath, const std::wstring& linkPath,
+                    const std::wstring& workingDirectory, const std::wstring& description,
+                    const std::wstring& arguments, int iconIndex);

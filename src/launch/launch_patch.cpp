@@ -5,6 +5,7 @@
 #include "process/library_search.h"
 #include "process/module_path.h"
 #include "launch/library_name.h"
+#include "setupfile/code_page.h"
 #include "setupfile/paths.h"
 #include "setupfile/settings.h"
 #include "setupfile/setup_keys.h"
@@ -45,29 +46,29 @@ LaunchSettings ReadLaunchSettings() {
     return settings;
 }
 
-bool HoldsVolume(const std::string& root, const std::string& volume, const DriveQueries& queries) {
+bool HoldsVolume(const std::wstring& root, const std::string& volume, const DriveQueries& queries) {
     if (volume.empty()) {
         return true;
     }
-    char label[kVolumeTextSize] = "";
-    char fileSystem[kVolumeTextSize] = "";
+    wchar_t label[kVolumeTextSize] = L"";
+    wchar_t fileSystem[kVolumeTextSize] = L"";
     DWORD serial = 0;
     DWORD maxComponentLength = 0;
     DWORD fileSystemFlags = 0;
     // Fails for a drive without a disc.
-    if (!queries.volumeInformation(root.c_str(), label, sizeof(label), &serial, &maxComponentLength, &fileSystemFlags,
-                                   fileSystem, sizeof(fileSystem))) {
+    if (!queries.volumeInformation(root.c_str(), label, kVolumeTextSize, &serial, &maxComponentLength,
+                                   &fileSystemFlags, fileSystem, kVolumeTextSize)) {
         return false;
     }
-    return CompareNoCase(volume, label) == 0;
+    return CompareNoCase(WideFromAnsi(volume), label) == 0;
 }
 
-bool HoldsProbeFile(const std::string& root, const std::string& executeCD, const DriveQueries& queries) {
+bool HoldsProbeFile(const std::wstring& root, const std::string& executeCD, const DriveQueries& queries) {
     if (executeCD.empty()) {
         return true;
     }
     // The root ends in a backslash already.
-    const DWORD attributes = queries.fileAttributes((root + executeCD).c_str());
+    const DWORD attributes = queries.fileAttributes((root + WideFromAnsi(executeCD)).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
@@ -75,32 +76,32 @@ bool HoldsProbeFile(const std::string& root, const std::string& executeCD, const
 // its search to the system folder, in the loader's order: the program's own,
 // the system folder, the old system folder, the Windows folder, the current
 // folder. The library lists of patches were written for that order.
-std::vector<std::string> FormerSearchFolders() {
-    std::vector<std::string> folders;
-    const std::string ownPath = ExecutablePath(kLaunchPathLimit);
+std::vector<std::wstring> FormerSearchFolders() {
+    std::vector<std::wstring> folders;
+    const std::wstring ownPath = ExecutablePath(kLaunchPathLimit);
     if (!ownPath.empty()) {
         folders.push_back(ExecutableFolderOf(ownPath));
     }
-    const std::string systemFolder = SystemFolder();
+    const std::wstring systemFolder = SystemFolder();
     if (!systemFolder.empty()) {
         folders.push_back(systemFolder);
     }
-    char folder[MAX_PATH] = "";
-    UINT length = GetWindowsDirectoryA(folder, sizeof(folder));
-    if (length > 0 && length < sizeof(folder)) {
-        const std::string windows(folder, length);
-        folders.push_back(JoinWithBackslash(windows, "System"));
+    wchar_t folder[MAX_PATH] = L"";
+    UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) {
+        const std::wstring windows(folder, length);
+        folders.push_back(JoinWithBackslash(windows, L"System"));
         folders.push_back(windows);
     }
-    length = GetCurrentDirectoryA(sizeof(folder), folder);
-    if (length > 0 && length < sizeof(folder)) {
+    length = GetCurrentDirectoryW(MAX_PATH, folder);
+    if (length > 0 && length < MAX_PATH) {
         folders.emplace_back(folder, length);
     }
     return folders;
 }
 
-bool IsFile(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+bool IsFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
@@ -108,24 +109,25 @@ bool IsFile(const std::string& path) {
 // search was limited. The library's own dependencies come from its folder
 // first, then from the system folder.
 HMODULE LoadPreloadLibrary(const std::string& entry) {
+    const std::wstring wideEntry = WideFromAnsi(entry);
     if (!IsSearchedLibraryName(entry)) {
-        return LoadLibraryExA(entry.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+        return LoadLibraryExW(wideEntry.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     }
     // A library that is in the process already is the one a name gets.
-    if (GetModuleHandleA(entry.c_str()) != nullptr) {
-        return LoadLibraryA(entry.c_str());
+    if (GetModuleHandleW(wideEntry.c_str()) != nullptr) {
+        return LoadLibraryW(wideEntry.c_str());
     }
-    const std::string name = WithLibraryExtension(entry);
-    for (const std::string& folder : FormerSearchFolders()) {
-        const std::string path = JoinWithBackslash(folder, name);
+    const std::wstring name = WideFromAnsi(WithLibraryExtension(entry));
+    for (const std::wstring& folder : FormerSearchFolders()) {
+        const std::wstring path = JoinWithBackslash(folder, name);
         // The first file found is the one loaded, as before, even if it
         // turns out to be no library.
         if (IsFile(path)) {
-            return LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+            return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
         }
     }
     // The system's own libraries under names that have no file there.
-    return LoadLibraryA(entry.c_str());
+    return LoadLibraryW(wideEntry.c_str());
 }
 
 // Loads each entry before reading the next, up to the first empty one; an
@@ -147,8 +149,8 @@ std::vector<HMODULE> PreloadLibraries() {
 // others, and the libraries must not be freed under a program still
 // running. A start that fails is not reported. The handles it gives us are
 // ours to close.
-void StartProgram(const std::string& program, const char* startFolder, bool wait) {
-    STARTUPINFOA startup;
+void StartProgram(const std::wstring& program, const wchar_t* startFolder, bool wait) {
+    STARTUPINFOW startup;
     ZeroMemory(&startup, sizeof(startup));
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_FORCEONFEEDBACK;
@@ -157,7 +159,7 @@ void StartProgram(const std::string& program, const char* startFolder, bool wait
     // The program gets the default error mode, not the one set for the scan,
     // and the ordinary library search, which looks in its current folder.
     LetTheNextStartSearchAsUsual();
-    const BOOL created = CreateProcessA(program.c_str(), nullptr, nullptr, nullptr, TRUE, CREATE_DEFAULT_ERROR_MODE,
+    const BOOL created = CreateProcessW(program.c_str(), nullptr, nullptr, nullptr, TRUE, CREATE_DEFAULT_ERROR_MODE,
                                           nullptr, startFolder, &startup, &started);
     KeepTheCurrentFolderOutOfTheSearch();
     if (!created) {
@@ -171,32 +173,32 @@ void StartProgram(const std::string& program, const char* startFolder, bool wait
 }
 
 // `execute` names a program in the launcher's own folder.
-void StartOwnFolderProgram(const std::string& execute, const std::string& cdRoot, bool wait) {
-    const std::string ownPath = ExecutablePath(kLaunchPathLimit);
-    (void)SetCurrentDirectoryA(cdRoot.c_str());
+void StartOwnFolderProgram(const std::string& execute, const std::wstring& cdRoot, bool wait) {
+    const std::wstring ownPath = ExecutablePath(kLaunchPathLimit);
+    (void)SetCurrentDirectoryW(cdRoot.c_str());
     // Without our own path (it is longer than the limit) the program's path
     // would come out as "\" + execute, a file at the root of the disc rather
     // than one beside us: start nothing.
     if (ownPath.empty()) {
         return;
     }
-    const std::string program = WithFinalBackslash(ExecutableFolderOf(ownPath)) + execute;
+    const std::wstring program = WithFinalBackslash(ExecutableFolderOf(ownPath)) + WideFromAnsi(execute);
     StartProgram(program, nullptr, wait);
 }
 
 }  // namespace
 
 DriveQueries PlatformDriveQueries() {
-    return DriveQueries{GetLogicalDrives, GetDriveTypeA, GetVolumeInformationA, GetFileAttributesA};
+    return DriveQueries{GetLogicalDrives, GetDriveTypeW, GetVolumeInformationW, GetFileAttributesW};
 }
 
-std::string FindCdRoot(const std::string& volume, const std::string& executeCD, const DriveQueries& queries) {
+std::wstring FindCdRoot(const std::string& volume, const std::string& executeCD, const DriveQueries& queries) {
     const DWORD present = queries.logicalDrives();
     for (int bit = 0; bit < kDriveMaskBits; ++bit) {
         if ((present & (static_cast<DWORD>(1) << bit)) == 0) {
             continue;
         }
-        const std::string root = FormatString(kDriveRootFormat, kFirstDriveLetter + bit);
+        const std::wstring root = WideFromAnsi(FormatString(kDriveRootFormat, kFirstDriveLetter + bit));
         // Only CD-ROM drives are asked anything beyond their type.
         if (queries.driveType(root.c_str()) != DRIVE_CDROM) {
             continue;
@@ -205,7 +207,7 @@ std::string FindCdRoot(const std::string& volume, const std::string& executeCD, 
             return root;
         }
     }
-    return std::string();
+    return std::wstring();
 }
 
 int LaunchPatch() {
@@ -214,7 +216,7 @@ int LaunchPatch() {
     // An empty drive must fail the label or probe query quietly instead of
     // bringing up the system's "no disk" box.
     (void)SetErrorMode(SEM_FAILCRITICALERRORS);
-    const std::string cdRoot = FindCdRoot(settings.volume, settings.executeCD, PlatformDriveQueries());
+    const std::wstring cdRoot = FindCdRoot(settings.volume, settings.executeCD, PlatformDriveQueries());
     if (cdRoot.empty()) {
         (void)ShowMessage(settings.errorCD, settings.errorHeader, MB_OK);
         return kNoCdStatus;
@@ -227,10 +229,11 @@ int LaunchPatch() {
         StartOwnFolderProgram(settings.execute, cdRoot, EqualsExactly(settings.waitExecute, kWaitValue));
     }
     if (!settings.executeCD.empty()) {
-        (void)SetCurrentDirectoryA(cdRoot.c_str());
+        (void)SetCurrentDirectoryW(cdRoot.c_str());
         // The relative name is completed from the current directory, the CD
         // root, so it names the file that the probe found.
-        StartProgram(settings.executeCD, cdRoot.c_str(), EqualsExactly(settings.waitExecuteCD, kWaitValue));
+        StartProgram(WideFromAnsi(settings.executeCD), cdRoot.c_str(),
+                     EqualsExactly(settings.waitExecuteCD, kWaitValue));
     }
 
     for (HMODULE library : libraries) {

@@ -13,11 +13,11 @@ int LaunchPatch();
 // table lets the order and extent of the queries be checked without drives.
 struct DriveQueries {
     DWORD(WINAPI* logicalDrives)();
-    UINT(WINAPI* driveType)(LPCSTR root);
-    BOOL(WINAPI* volumeInformation)(LPCSTR root, LPSTR label, DWORD labelSize, LPDWORD serial,
-                                    LPDWORD maxComponentLength, LPDWORD fileSystemFlags, LPSTR fileSystemName,
+    UINT(WINAPI* driveType)(LPCWSTR root);
+    BOOL(WINAPI* volumeInformation)(LPCWSTR root, LPWSTR label, DWORD labelSize, LPDWORD serial,
+                                    LPDWORD maxComponentLength, LPDWORD fileSystemFlags, LPWSTR fileSystemName,
                                     DWORD fileSystemNameSize);
-    DWORD(WINAPI* fileAttributes)(LPCSTR path);
+    DWORD(WINAPI* fileAttributes)(LPCWSTR path);
 };
 
 DriveQueries PlatformDriveQueries();
@@ -25,5 +25,6 @@ DriveQueries PlatformDriveQueries();
 // The root ("E:\") of the lowest-lettered CD-ROM drive whose label equals
 // `volume` (letters A to Z folded; an empty `volume` accepts any label, and
 // then no label is read) and which holds `executeCD` as a file (an empty
-// `executeCD` is not probed), or the empty string when none does.
-std::string FindCdRoot(const std::string& volume, const std::string& executeCD, const DriveQueries& queries);
+// `executeCD` is not probed), or the empty string when none does. Both
+// values come from Setup.ini in the ANSI code page.
+std::wstring FindCdRoot(const std::string& volume, const std::string& executeCD, const DriveQueries& queries);

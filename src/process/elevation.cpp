@@ -15,8 +15,8 @@ namespace {
 const char kMachineKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 
 // The shell is loaded from the system folder only when a start needs it.
-const char kShellLibrary[] = "shell32.dll";
-using ShellExecuteExFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOA* info);
+const wchar_t kShellLibrary[] = L"shell32.dll";
+using ShellExecuteExFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOW* info);
 
 // Exit status of a second start whose end can't be learnt.
 constexpr int kUnknownStatus = -1;
@@ -36,17 +36,17 @@ bool RestartMarkerExists(const std::string& name) {
     return GetLastError() == ERROR_ACCESS_DENIED;
 }
 
-std::string CurrentFolder() {
-    const DWORD needed = GetCurrentDirectoryA(0, nullptr);
+std::wstring CurrentFolder() {
+    const DWORD needed = GetCurrentDirectoryW(0, nullptr);
     if (needed == 0) {
-        return std::string();
+        return std::wstring();
     }
-    std::vector<char> buffer(needed, '\0');
-    const DWORD length = GetCurrentDirectoryA(needed, buffer.data());
+    std::vector<wchar_t> buffer(needed, L'\0');
+    const DWORD length = GetCurrentDirectoryW(needed, buffer.data());
     if (length == 0 || length >= needed) {
-        return std::string();
+        return std::wstring();
     }
-    return std::string(buffer.data(), length);
+    return std::wstring(buffer.data(), length);
 }
 
 int WaitForExitStatus(HANDLE process) {
@@ -75,7 +75,7 @@ bool HasAdministrativeRights() {
 
 ElevatedOutcome StartAgainElevated(Mode mode) {
     const ElevatedOutcome notStarted{ElevatedStart::NotStarted, 0};
-    const std::string executable = ExecutablePath(MAX_PATH);
+    const std::wstring executable = ExecutablePath(MAX_PATH);
     if (executable.empty()) {
         return notStarted;
     }
@@ -86,7 +86,7 @@ ElevatedOutcome StartAgainElevated(Mode mode) {
     }
     HMODULE shell = LoadSystemLibrary(kShellLibrary);
     const auto shellExecuteEx =
-        shell != nullptr ? LibraryFunction<ShellExecuteExFunction>(shell, "ShellExecuteExA") : nullptr;
+        shell != nullptr ? LibraryFunction<ShellExecuteExFunction>(shell, "ShellExecuteExW") : nullptr;
     if (shellExecuteEx == nullptr) {
         return notStarted;
     }
@@ -96,13 +96,13 @@ ElevatedOutcome StartAgainElevated(Mode mode) {
         return notStarted;
     }
 
-    const std::string arguments = ArgumentsAfterProgramName(GetCommandLineA());
-    const std::string folder = CurrentFolder();
-    SHELLEXECUTEINFOA start = {};
+    const std::wstring arguments = ArgumentsAfterProgramName(GetCommandLineW());
+    const std::wstring folder = CurrentFolder();
+    SHELLEXECUTEINFOW start = {};
     start.cbSize = sizeof(start);
     // The failures are ours to report, in the patch's own words.
     start.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-    start.lpVerb = "runas";
+    start.lpVerb = L"runas";
     start.lpFile = executable.c_str();
     start.lpParameters = arguments.empty() ? nullptr : arguments.c_str();
     start.lpDirectory = folder.empty() ? nullptr : folder.c_str();
@@ -112,9 +112,9 @@ ElevatedOutcome StartAgainElevated(Mode mode) {
     if (shellExecuteEx(&start)) {
         // A folder that is some process's current directory can't be removed,
         // and the second start may be about to remove ours.
-        const std::string systemFolder = SystemFolder();
+        const std::wstring systemFolder = SystemFolder();
         if (!systemFolder.empty()) {
-            (void)SetCurrentDirectoryA(systemFolder.c_str());
+            (void)SetCurrentDirectoryW(systemFolder.c_str());
         }
         outcome = ElevatedOutcome{ElevatedStart::Finished, WaitForExitStatus(start.hProcess)};
     } else if (GetLastError() == ERROR_CANCELLED) {

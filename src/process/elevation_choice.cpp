@@ -9,15 +9,18 @@ bool ShouldRestartElevated(const ElevationFacts& facts) {
     return modeNeedsRights && facts.rightsTestFailed && facts.token == TokenKind::Limited && !facts.restarted;
 }
 
-std::string ArgumentsAfterProgramName(const char* line) {
+namespace {
+
+template <typename Char>
+std::basic_string<Char> RestAfterProgramName(const Char* line) {
     if (line == nullptr) {
-        return std::string();
+        return std::basic_string<Char>();
     }
-    const char* p = line;
+    const Char* p = line;
     while (*p == ' ') {
         ++p;
     }
-    const char terminator = (*p == '"') ? '"' : ' ';
+    const Char terminator = (*p == '"') ? '"' : ' ';
     if (terminator == '"') {
         ++p;
     }
@@ -27,7 +30,17 @@ std::string ArgumentsAfterProgramName(const char* line) {
     if (*p != '\0') {
         ++p;  // the program name's terminator
     }
-    return std::string(p);
+    return std::basic_string<Char>(p);
+}
+
+}  // namespace
+
+std::string ArgumentsAfterProgramName(const char* line) {
+    return RestAfterProgramName(line);
+}
+
+std::wstring ArgumentsAfterProgramName(const wchar_t* line) {
+    return RestAfterProgramName(line);
 }
 
 namespace {
@@ -41,11 +54,14 @@ constexpr std::uint32_t kFnvPrime = 16777619u;
 
 }  // namespace
 
-std::string RestartMarkerName(const std::string& path) {
+std::string RestartMarkerName(const std::wstring& path) {
     std::uint32_t hash = kFnvOffset;
-    for (char c : path) {
-        const char folded = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        hash = (hash ^ static_cast<unsigned char>(folded)) * kFnvPrime;
+    // Each character's code, two bytes of it at a time as the platform holds it.
+    for (wchar_t c : path) {
+        const std::uint32_t folded = (c >= L'A' && c <= L'Z') ? static_cast<std::uint32_t>(c - L'A' + L'a')
+                                                              : static_cast<std::uint32_t>(c);
+        hash = (hash ^ (folded & 0xFF)) * kFnvPrime;
+        hash = (hash ^ ((folded >> 8) & 0xFF)) * kFnvPrime;
     }
     char hex[9];
     std::snprintf(hex, sizeof(hex), "%08x", static_cast<unsigned>(hash));

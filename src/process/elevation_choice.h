@@ -29,7 +29,8 @@ bool ShouldRestartElevated(const ElevationFacts& facts);
 // The command line after the program name, byte for byte, split by the same
 // rule as SplitCommandLine, so the second start gets the same arguments.
 std::string ArgumentsAfterProgramName(const char* line);
+std::wstring ArgumentsAfterProgramName(const wchar_t* line);
 
 // The name of the object that marks a second start of the executable at
 // `path`: the same for both starts, whatever the letter case of the path.
-std::string RestartMarkerName(const std::string& path);
+std::string RestartMarkerName(const std::wstring& path);

@@ -11,19 +11,6 @@ namespace {
 using CompareStringOrdinalFunction = int(WINAPI*)(LPCWCH first, int firstLength, LPCWCH second, int secondLength,
                                                   BOOL ignoreCase);
 
-std::wstring WideFromAnsi(const std::string& text) {
-    if (text.empty()) {
-        return std::wstring();
-    }
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    if (length <= 0) {
-        return std::wstring();
-    }
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    (void)MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
-    return wide;
-}
-
 // What the file system compares: every letter in its upper case.
 std::wstring UpperCase(std::wstring text) {
     if (!text.empty()) {
@@ -34,30 +21,28 @@ std::wstring UpperCase(std::wstring text) {
 
 }  // namespace
 
-std::string FullPathOf(const std::string& path) {
-    const DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+std::wstring FullPathOf(const std::wstring& path) {
+    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (needed == 0) {
         return path;
     }
-    std::vector<char> buffer(needed, '\0');
-    const DWORD length = GetFullPathNameA(path.c_str(), needed, buffer.data(), nullptr);
+    std::vector<wchar_t> buffer(needed, L'\0');
+    const DWORD length = GetFullPathNameW(path.c_str(), needed, buffer.data(), nullptr);
     if (length == 0 || length >= needed) {
         return path;
     }
-    return std::string(buffer.data(), length);
+    return std::wstring(buffer.data(), length);
 }
 
-bool SameFileName(const std::string& first, const std::string& second) {
-    const std::wstring a = WideFromAnsi(first);
-    const std::wstring b = WideFromAnsi(second);
+bool SameFileName(const std::wstring& first, const std::wstring& second) {
     // The platform's own comparison where it has one (Vista and later);
     // before it, upper case by the same table is as close as it gets.
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
     const auto compareOrdinal =
         kernel != nullptr ? LibraryFunction<CompareStringOrdinalFunction>(kernel, "CompareStringOrdinal") : nullptr;
     if (compareOrdinal != nullptr) {
-        return compareOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
-               CSTR_EQUAL;
+        return compareOrdinal(first.c_str(), static_cast<int>(first.size()), second.c_str(),
+                              static_cast<int>(second.size()), TRUE) == CSTR_EQUAL;
     }
-    return UpperCase(a) == UpperCase(b);
+    return UpperCase(first) == UpperCase(second);
 }

@@ -5,8 +5,8 @@
 
 // `path` made absolute against the current directory, or unchanged when
 // the platform can't do that.
-std::string FullPathOf(const std::string& path);
+std::wstring FullPathOf(const std::wstring& path);
 
 // Whether two full paths name the same file: the file system ignores the
 // letter case of every alphabet, not only of A to Z.
-bool SameFileName(const std::string& first, const std::string& second);
+bool SameFileName(const std::wstring& first, const std::wstring& second);

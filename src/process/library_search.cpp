@@ -11,7 +11,7 @@ constexpr DWORD kSearchSystemFolderOnly = 0x00000800;  // LOAD_LIBRARY_SEARCH_SY
 using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD directoryFlags);
 using SetDllDirectoryFunction = BOOL(WINAPI*)(LPCSTR folder);
 
-const char kRedirectionSuffix[] = ".local";
+const wchar_t kRedirectionSuffix[] = L".local";
 
 // Longest path taken of the executable for the redirection test; the limits
 // of the modes are shorter, but a deep medium must not slip past the test.
@@ -35,13 +35,13 @@ void SetLibraryFolder(const char* folder) {
 
 }  // namespace
 
-std::string SystemFolder() {
-    char folder[MAX_PATH] = "";
-    const UINT length = GetSystemDirectoryA(folder, sizeof(folder));
-    if (length == 0 || length >= sizeof(folder)) {
-        return std::string();
+std::wstring SystemFolder() {
+    wchar_t folder[MAX_PATH] = L"";
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return std::wstring();
     }
-    return WithFinalBackslash(std::string(folder, length));
+    return WithFinalBackslash(std::wstring(folder, length));
 }
 
 void RestrictLibrarySearch() {
@@ -68,21 +68,21 @@ void KeepTheCurrentFolderOutOfTheSearch() {
 }
 
 bool LibraryRedirectionPresent() {
-    const std::string executable = ExecutablePath(kLongestPath);
+    const std::wstring executable = ExecutablePath(kLongestPath);
     // Without its own path the program can't look: it assumes the worst.
     if (executable.empty()) {
         return true;
     }
-    return GetFileAttributesA((executable + kRedirectionSuffix).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW((executable + kRedirectionSuffix).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-HMODULE LoadSystemLibrary(const char* name) {
-    const std::string folder = SystemFolder();
+HMODULE LoadSystemLibrary(const wchar_t* name) {
+    const std::wstring folder = SystemFolder();
     if (folder.empty()) {
         return nullptr;
     }
     // The full path keeps the program's folder out of the search for the
     // library itself; the altered search takes its dependencies from its own
     // folder first, on systems where the restriction above is missing too.
-    return LoadLibraryExA((folder + name).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    return LoadLibraryExW((folder + name).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }

@@ -25,11 +25,11 @@ void KeepTheCurrentFolderOutOfTheSearch();
 bool LibraryRedirectionPresent();
 
 // The system folder with a final backslash, or empty when it can't be had.
-std::string SystemFolder();
+std::wstring SystemFolder();
 
 // A system library loaded from the system folder by its full path, its own
 // dependencies looked for there first; null when it can't be loaded.
-HMODULE LoadSystemLibrary(const char* name);
+HMODULE LoadSystemLibrary(const wchar_t* name);
 
 // The function `name` of `library` as the type `Function`, or null.
 template <typename Function>

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "setupfile/code_page.h"
 #include "setupfile/ini_lines.h"
 #include "setupfile/settings.h"
 #include "setupfile/setup_keys.h"
@@ -35,20 +36,20 @@ void PutValueIfSet(std::FILE* file, const SetupKey& key, const std::string& valu
     }
 }
 
-void PutNumberedSection(std::FILE* file, const char* section, const std::vector<std::string>& entries) {
+void PutRecordSection(std::FILE* file, const char* section, const std::vector<std::wstring>& paths) {
     Put(file, SectionLine(section));
     int number = 1;
-    for (const std::string& entry : entries) {
-        Put(file, NumberedLine(number++, entry));
+    for (const std::wstring& path : paths) {
+        Put(file, NumberedLine(number++, RecordValueOf(path)));
     }
     Put(file, kLineEnd);
 }
 
 }  // namespace
 
-bool WriteInstalledSetup(const std::string& path, const InstalledSetupValues& values) {
+bool WriteInstalledSetup(const std::wstring& path, const InstalledSetupValues& values) {
     // Binary mode: CR LF must reach the file unchanged.
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE* file = _wfopen(path.c_str(), L"wb");
     if (file == nullptr) {
         return false;
     }
@@ -83,20 +84,20 @@ bool WriteInstalledSetup(const std::string& path, const InstalledSetupValues& va
     // A settings file cut short (a full disk) would be taken for a good one by
     // run and uninstall mode, so it counts as not created.
     if (!CloseAfterWriting(file)) {
-        (void)std::remove(path.c_str());
+        (void)_wremove(path.c_str());
         return false;
     }
     return true;
 }
 
-bool AppendInstallRecord(const std::string& path, const std::vector<std::string>& createdFiles,
-                         const std::vector<std::string>& createdFolders) {
-    std::FILE* file = std::fopen(path.c_str(), "ab");
+bool AppendInstallRecord(const std::wstring& path, const std::vector<std::wstring>& createdFiles,
+                         const std::vector<std::wstring>& createdFolders) {
+    std::FILE* file = _wfopen(path.c_str(), L"ab");
     if (file == nullptr) {
         return false;
     }
-    PutNumberedSection(file, kFilesSection, createdFiles);
-    PutNumberedSection(file, kFoldersSection, createdFolders);
+    PutRecordSection(file, kFilesSection, createdFiles);
+    PutRecordSection(file, kFoldersSection, createdFolders);
     // A record cut short (a full disk) would leave files that uninstall
     // doesn't know of: the caller must not take the install for done.
     return CloseAfterWriting(file);

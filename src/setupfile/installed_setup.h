@@ -30,10 +30,11 @@ struct InstalledSetupValues {
 // Text and PreloadDLLs; the PreloadDLLs entries are read from the source
 // Setup.ini of the current directory as they are written. False when the
 // file can't be created or a write fails; then no file is left.
-bool WriteInstalledSetup(const std::string& path, const InstalledSetupValues& values);
+bool WriteInstalledSetup(const std::wstring& path, const InstalledSetupValues& values);
 
-// Appends the sections Files and Folders, numbering each list from 1. False
-// when the file can't be opened (nothing is written) or the record didn't
-// reach it whole; the file may then end in part of a record.
-bool AppendInstallRecord(const std::string& path, const std::vector<std::string>& createdFiles,
-                         const std::vector<std::string>& createdFolders);
+// Appends the sections Files and Folders, numbering each list from 1; each
+// path as RecordValueOf writes it. False when the file can't be opened
+// (nothing is written) or the record didn't reach it whole; the file may
+// then end in part of a record.
+bool AppendInstallRecord(const std::wstring& path, const std::vector<std::wstring>& createdFiles,
+                         const std::vector<std::wstring>& createdFolders);

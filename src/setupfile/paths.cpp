@@ -1,7 +1,10 @@
 #include "setupfile/paths.h"
 
-std::string JoinWithBackslash(const std::string& left, const std::string& right) {
-    std::string joined = left;
+namespace {
+
+template <typename String>
+String Join(const String& left, const String& right) {
+    String joined = left;
     if (joined.empty() || joined.back() != '\\') {
         joined += '\\';
     }
@@ -9,35 +12,71 @@ std::string JoinWithBackslash(const std::string& left, const std::string& right)
     return joined;
 }
 
-std::string DirectoryPart(const std::string& path, LeadBytePredicate isLeadByte) {
+template <typename String, typename IsLeadByte>
+String DirectoryOf(const String& path, IsLeadByte isLeadByte) {
     std::size_t end = 0;  // one past the last separator seen
     // A drive designator counts as part of the directory even without a separator.
-    if (path.size() >= 2 && path[1] == ':' && !isLeadByte(static_cast<unsigned char>(path[0]))) {
+    if (path.size() >= 2 && path[1] == ':' && !isLeadByte(path[0])) {
         end = 2;
     }
     for (std::size_t i = 0; i < path.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(path[i]);
-        if (isLeadByte(c)) {
+        if (isLeadByte(path[i])) {
             ++i;  // the next byte is a trail byte, never a separator
             continue;
         }
-        if (c == '\\' || c == '/') {
+        if (path[i] == '\\' || path[i] == '/') {
             end = i + 1;
         }
     }
     return path.substr(0, end);
 }
 
-std::string WithoutFinalBackslash(const std::string& folder) {
+template <typename String>
+String Without(const String& folder) {
     if (!folder.empty() && folder.back() == '\\') {
         return folder.substr(0, folder.size() - 1);
     }
     return folder;
 }
 
-std::string WithFinalBackslash(const std::string& folder) {
+template <typename String>
+String With(const String& folder) {
     if (!folder.empty() && folder.back() == '\\') {
         return folder;
     }
-    return folder + '\\';
+    return folder + typename String::value_type('\\');
+}
+
+}  // namespace
+
+std::string JoinWithBackslash(const std::string& left, const std::string& right) {
+    return Join(left, right);
+}
+
+std::wstring JoinWithBackslash(const std::wstring& left, const std::wstring& right) {
+    return Join(left, right);
+}
+
+std::string DirectoryPart(const std::string& path, LeadBytePredicate isLeadByte) {
+    return DirectoryOf(path, [isLeadByte](char c) { return isLeadByte(static_cast<unsigned char>(c)); });
+}
+
+std::wstring DirectoryPart(const std::wstring& path) {
+    return DirectoryOf(path, [](wchar_t) { return false; });
+}
+
+std::string WithoutFinalBackslash(const std::string& folder) {
+    return Without(folder);
+}
+
+std::wstring WithoutFinalBackslash(const std::wstring& folder) {
+    return Without(folder);
+}
+
+std::string WithFinalBackslash(const std::string& folder) {
+    return With(folder);
+}
+
+std::wstring WithFinalBackslash(const std::wstring& folder) {
+    return With(folder);
 }

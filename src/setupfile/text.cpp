@@ -9,11 +9,6 @@ namespace {
 // The format buffer lives for the whole process; FormatString hands out copies.
 char g_formatBuffer[kFormatBufferSize];
 
-// Only A to Z: no locale, so every other byte, an accented letter too, stays.
-unsigned char FoldAsciiToLower(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
-}
-
 }  // namespace
 
 std::string ExpandLineBreaks(const std::string& text) {
@@ -48,18 +43,37 @@ bool EqualsExactly(const std::string& value, const char* literal) {
     return value.size() == std::strlen(literal) && std::memcmp(value.data(), literal, value.size()) == 0;
 }
 
-int CompareNoCase(const std::string& value, const char* literal) {
-    const std::size_t literalLength = std::strlen(literal);
-    const std::size_t common = value.size() < literalLength ? value.size() : literalLength;
+namespace {
+
+// Only A to Z: no locale, so every other character, an accented letter too, stays.
+template <typename Char>
+Char FoldAToZ(Char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<Char>(c - 'A' + 'a') : c;
+}
+
+template <typename Char, typename Unit>
+int CompareFolded(const Char* value, std::size_t valueLength, const Char* literal, std::size_t literalLength) {
+    const std::size_t common = valueLength < literalLength ? valueLength : literalLength;
     for (std::size_t i = 0; i < common; ++i) {
-        unsigned char a = FoldAsciiToLower(static_cast<unsigned char>(value[i]));
-        unsigned char b = FoldAsciiToLower(static_cast<unsigned char>(literal[i]));
+        const Unit a = static_cast<Unit>(FoldAToZ(value[i]));
+        const Unit b = static_cast<Unit>(FoldAToZ(literal[i]));
         if (a != b) {
             return a < b ? -1 : 1;
         }
     }
-    if (value.size() == literalLength) {
+    if (valueLength == literalLength) {
         return 0;
     }
-    return value.size() < literalLength ? -1 : 1;
+    return valueLength < literalLength ? -1 : 1;
+}
+
+}  // namespace
+
+int CompareNoCase(const std::string& value, const char* literal) {
+    // Bytes compare as unsigned, so that a byte above 0x7F sorts after ASCII.
+    return CompareFolded<char, unsigned char>(value.data(), value.size(), literal, std::strlen(literal));
+}
+
+int CompareNoCase(const std::wstring& value, const std::wstring& literal) {
+    return CompareFolded<wchar_t, wchar_t>(value.data(), value.size(), literal.data(), literal.size());
 }

@@ -26,3 +26,5 @@ bool EqualsExactly(const std::string& value, const char* literal);
 // Compares with only the letters A to Z folded to lowercase; no locale.
 // 0 when equal, negative when value sorts first, positive otherwise.
 int CompareNoCase(const std::string& value, const char* literal);
+// The same for wide texts, such as a disc's label against Volume.
+int CompareNoCase(const std::wstring& value, const std::wstring& literal);

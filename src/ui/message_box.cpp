@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "setupfile/code_page.h"
 #include "ui/globals.h"
 #include "ui/resource.h"
 
@@ -13,17 +14,22 @@ constexpr unsigned kIconBits = MB_ICONHAND | MB_ICONQUESTION | MB_ICONEXCLAMATIO
 }  // namespace
 
 int ShowMessage(const std::string& text, const std::string& caption, unsigned type) {
-    MSGBOXPARAMSA params;
+    return ShowMessage(WideFromAnsi(text), caption, type);
+}
+
+int ShowMessage(const std::wstring& text, const std::string& caption, unsigned type) {
+    const std::wstring wideCaption = WideFromAnsi(caption);
+    MSGBOXPARAMSW params;
     ZeroMemory(&params, sizeof(params));
     params.cbSize = sizeof(params);
     params.hwndOwner = nullptr;  // task-modal instead: the open dialog is disabled too
     params.hInstance = g_instance;
     params.lpszText = text.c_str();
-    params.lpszCaption = caption.c_str();
+    params.lpszCaption = wideCaption.c_str();
     params.dwStyle = (type & ~kIconBits) | MB_USERICON | MB_TASKMODAL;
-    params.lpszIcon = MAKEINTRESOURCEA(IDI_PROGRAM);
+    params.lpszIcon = MAKEINTRESOURCEW(IDI_PROGRAM);
     params.dwContextHelpId = 0;
     params.lpfnMsgBoxCallback = nullptr;
     params.dwLanguageId = 0;
-    return MessageBoxIndirectA(&params);
+    return MessageBoxIndirectW(&params);
 }

@@ -5,5 +5,9 @@
 
 // A task-modal box without owner that always shows the program icon; an
 // icon flag in `type` is replaced by it. Returns the button pressed (IDOK,
-// IDYES, IDNO) or 0 when the box can't be shown.
+// IDYES, IDNO) or 0 when the box can't be shown. The texts of Setup.ini
+// come in the ANSI code page.
 int ShowMessage(const std::string& text, const std::string& caption, unsigned type);
+
+// The same for a text that names a path, which may hold any character.
+int ShowMessage(const std::wstring& text, const std::string& caption, unsigned type);

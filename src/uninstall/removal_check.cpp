@@ -40,13 +40,13 @@ bool CanBeMarkedForDeletion(HANDLE file) {
 
 }  // namespace
 
-bool CanBeDeletedNow(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+bool CanBeDeletedNow(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return true;
     }
     // Shares everything: only a handle that denies deletion makes the open fail.
-    HANDLE file = CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+    HANDLE file = CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;

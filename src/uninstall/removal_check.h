@@ -8,4 +8,4 @@
 // running program, or the user may not delete it. True for a path where no
 // file is (nothing to delete) and for a read-only file (its mark is reset
 // before the deletion).
-bool CanBeDeletedNow(const std::string& path);
+bool CanBeDeletedNow(const std::wstring& path);

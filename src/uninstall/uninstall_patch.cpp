@@ -8,6 +8,7 @@
 #include "process/elevation.h"
 #include "process/file_names.h"
 #include "process/module_path.h"
+#include "setupfile/code_page.h"
 #include "setupfile/paths.h"
 #include "setupfile/settings.h"
 #include "setupfile/setup_keys.h"
@@ -20,12 +21,12 @@ namespace {
 
 // Every uninstall parks its executable under this one name, so each run
 // replaces the copy that the previous one left behind.
-const char kParkingFileName[] = "_$_Morvelan_Remove_Me_$_";
+const wchar_t kParkingFileName[] = L"_$_Morvelan_Remove_Me_$_";
 
 // The installed Setup.ini beside the executable, which holds the record.
-const char kSetupIniName[] = "Setup.ini";
+const wchar_t kSetupIniName[] = L"Setup.ini";
 // Between a failure box's text and the name of the file it is about.
-const char kLineBreak[] = "\r\n";
+const wchar_t kLineBreak[] = L"\r\n";
 
 // Longest temporary-folder path taken, terminator included.
 constexpr DWORD kTempPathLimit = 256;
@@ -48,15 +49,15 @@ struct UninstallTexts {
     std::string filesStayedText;
 };
 
-bool IsDriveRoot(const std::string& folder) {
+bool IsDriveRoot(const std::wstring& folder) {
     return folder.size() == kDriveRootLength && folder[1] == ':' && folder[2] == '\\';
 }
 
 // The folder of the executable as the current directory wants it. A drive
 // root keeps its backslash: a bare "C:" would name the current directory of
 // that drive, which is wherever the program was started on it.
-std::string OwnFolderOf(const std::string& executable) {
-    const std::string folder = ExecutableFolderOf(executable);
+std::wstring OwnFolderOf(const std::wstring& executable) {
+    const std::wstring folder = ExecutableFolderOf(executable);
     return IsDriveRoot(folder) ? folder : WithoutFinalBackslash(folder);
 }
 
@@ -86,64 +87,64 @@ void FillDialogTexts(const UninstallTexts& texts) {
 }
 
 // The temporary folder, or empty when it can't be determined within the limit.
-std::string TemporaryFolder() {
-    char temp[kTempPathLimit] = "";
-    const DWORD length = GetTempPathA(sizeof(temp), temp);
+std::wstring TemporaryFolder() {
+    wchar_t temp[kTempPathLimit] = L"";
+    const DWORD length = GetTempPathW(kTempPathLimit, temp);
     // 0 is a failure; a length beyond the buffer is the size it would need.
-    if (length == 0 || length >= sizeof(temp)) {
-        return std::string();
+    if (length == 0 || length >= kTempPathLimit) {
+        return std::wstring();
     }
-    return std::string(temp, length);
+    return std::wstring(temp, length);
 }
 
-// A numbered list of recorded paths, each pinned to the own folder (the
-// current directory now) so that a relative entry keeps its meaning after
-// the current directory moves away.
-std::vector<std::string> ReadRecordedPaths(const char* section) {
-    std::vector<std::string> paths = ReadNumberedList(section);
-    for (std::string& path : paths) {
-        path = FullPathOf(path);
+// A numbered list of recorded paths, in either form of the record, each
+// pinned to the own folder (the current directory now) so that a relative
+// entry keeps its meaning after the current directory moves away.
+std::vector<std::wstring> ReadRecordedPaths(const char* section) {
+    std::vector<std::wstring> paths;
+    for (const std::string& value : ReadNumberedList(section)) {
+        paths.push_back(FullPathOf(PathOfRecordValue(value)));
     }
     return paths;
 }
 
 // Moves the running executable out of the folders about to be removed;
 // false when it stays where it is.
-bool ParkExecutable(const std::string& executable, const std::string& parkingPath) {
+bool ParkExecutable(const std::wstring& executable, const std::wstring& parkingPath) {
     // A copy that an earlier uninstall parked goes first; if it can't, the
     // move below fails and says so.
-    (void)SetFileAttributesA(parkingPath.c_str(), FILE_ATTRIBUTE_NORMAL);
-    (void)DeleteFileA(parkingPath.c_str());
-    if (!MoveFileA(executable.c_str(), parkingPath.c_str())) {
+    (void)SetFileAttributesW(parkingPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+    (void)DeleteFileW(parkingPath.c_str());
+    if (!MoveFileW(executable.c_str(), parkingPath.c_str())) {
         return false;
     }
     // Only hides it: a parked copy that shows harms nothing.
-    (void)SetFileAttributesA(parkingPath.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    (void)SetFileAttributesW(parkingPath.c_str(), FILE_ATTRIBUTE_HIDDEN);
     return true;
 }
 
 // Puts the executable back where the uninstall shortcut looks for it, so
 // that the user can try again once the files that stayed are free.
-void UnparkExecutable(const std::string& executable, const std::string& parkingPath) {
-    if (MoveFileA(parkingPath.c_str(), executable.c_str())) {
-        (void)SetFileAttributesA(executable.c_str(), FILE_ATTRIBUTE_NORMAL);
+void UnparkExecutable(const std::wstring& executable, const std::wstring& parkingPath) {
+    if (MoveFileW(parkingPath.c_str(), executable.c_str())) {
+        (void)SetFileAttributesW(executable.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
 }
 
 // A file is gone when nothing but a folder (not the install's) is at its path.
-bool FileStayed(const std::string& file) {
-    const DWORD attributes = GetFileAttributesA(file.c_str());
+bool FileStayed(const std::wstring& file) {
+    const DWORD attributes = GetFileAttributesW(file.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 // A read-only mark would make the deletion fail, so each file gets normal
 // attributes first. The first file that stays, or empty when all went.
-std::string DeleteFiles(const std::vector<std::string>& files) {
-    std::string firstStayed;
-    for (const std::string& file : files) {
-        (void)SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+std::wstring DeleteFiles(const std::vector<std::wstring>& files) {
+    std::wstring firstStayed;
+    for (const std::wstring& file : files) {
+        (void)SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
         // Whether the file is gone is asked afterwards, of every file alike.
-        (void)DeleteFileA(file.c_str());
+        (void)DeleteFileW(file.c_str());
         if (firstStayed.empty() && FileStayed(file)) {
             firstStayed = file;
         }
@@ -153,19 +154,19 @@ std::string DeleteFiles(const std::vector<std::string>& files) {
 
 // Only empty folders go: one that still holds files the install didn't
 // create stays where it is.
-void RemoveRecordedFolders(const std::vector<std::string>& folders) {
-    for (const std::string& folder : folders) {
-        (void)SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
-        (void)RemoveDirectoryA(folder.c_str());
+void RemoveRecordedFolders(const std::vector<std::wstring>& folders) {
+    for (const std::wstring& folder : folders) {
+        (void)SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+        (void)RemoveDirectoryW(folder.c_str());
     }
 }
 
 // The recorded files but the running executable, which is parked instead,
 // and the installed Setup.ini, the record itself, which goes last.
-std::vector<std::string> FilesToDelete(const std::vector<std::string>& files, const std::string& executable,
-                                       const std::string& record) {
-    std::vector<std::string> others;
-    for (const std::string& file : files) {
+std::vector<std::wstring> FilesToDelete(const std::vector<std::wstring>& files, const std::wstring& executable,
+                                        const std::wstring& record) {
+    std::vector<std::wstring> others;
+    for (const std::wstring& file : files) {
         if (!SameFileName(file, executable) && !SameFileName(file, record)) {
             others.push_back(file);
         }
@@ -173,25 +174,25 @@ std::vector<std::string> FilesToDelete(const std::vector<std::string>& files, co
     return others;
 }
 
-std::string FirstFileThatCantBeDeleted(const std::vector<std::string>& files) {
-    for (const std::string& file : files) {
+std::wstring FirstFileThatCantBeDeleted(const std::vector<std::wstring>& files) {
+    for (const std::wstring& file : files) {
         if (!CanBeDeletedNow(file)) {
             return file;
         }
     }
-    return std::string();
+    return std::wstring();
 }
 
 // An install writes its Mode into every Setup.ini it installs, and its record
 // starts with that file itself. A Setup.ini beside us that is not so is a
 // medium's, whose Files name the patch's sources: taken for a record, they
 // would be deleted, and this Setup.exe moved.
-bool IsInstalledSetup(const std::string& record) {
+bool IsInstalledSetup(const std::wstring& record) {
     if (!EqualsExactly(ReadSetting(keys::kMode), kInstalledMode)) {
         return false;
     }
     const std::string firstRecorded = ReadSetting(kFilesSection, NumberedKey(1).c_str(), "");
-    return !firstRecorded.empty() && SameFileName(FullPathOf(firstRecorded), record);
+    return !firstRecorded.empty() && SameFileName(FullPathOf(PathOfRecordValue(firstRecorded)), record);
 }
 
 int ReportFailure(const std::string& text, const std::string& caption) {
@@ -201,8 +202,9 @@ int ReportFailure(const std::string& text, const std::string& caption) {
 }
 
 // The failure box, naming the file that stayed or would stay.
-int ReportFileThatStays(const UninstallTexts& texts, const std::string& file) {
-    return ReportFailure(texts.filesStayedText + kLineBreak + kLineBreak + file, texts.errorCaption);
+int ReportFileThatStays(const UninstallTexts& texts, const std::wstring& file) {
+    (void)ShowMessage(WideFromAnsi(texts.filesStayedText) + kLineBreak + kLineBreak + file, texts.errorCaption, MB_OK);
+    return kFailureStatus;
 }
 
 }  // namespace
@@ -211,13 +213,13 @@ int UninstallPatch() {
     // Without its own folder the program can't tell which Setup.ini is the
     // installed one; the one in the start directory may belong to another
     // patch, so nothing is read or removed, and the built-in texts say so.
-    const std::string executable = ExecutablePath(kUninstallPathLimit);
+    const std::wstring executable = ExecutablePath(kUninstallPathLimit);
     // Before the first read: every setting comes from the Setup.ini beside
     // the executable, whatever directory it was started in.
-    if (executable.empty() || !SetCurrentDirectoryA(OwnFolderOf(executable).c_str())) {
+    if (executable.empty() || !SetCurrentDirectoryW(OwnFolderOf(executable).c_str())) {
         return ReportFailure(ExpandLineBreaks(keys::kErrorUninstall.defaultValue), keys::kErrorHeader.defaultValue);
     }
-    const std::string record = FullPathOf(kSetupIniName);
+    const std::wstring record = FullPathOf(kSetupIniName);
     if (!IsInstalledSetup(record)) {
         return ReportFailure(ReadText(keys::kErrorNotInstalled), ReadSetting(keys::kErrorHeader));
     }
@@ -240,13 +242,13 @@ int UninstallPatch() {
 
     // Both lists are complete before anything goes: the installed Setup.ini
     // itself is among the recorded files.
-    const std::vector<std::string> folders = ReadRecordedPaths(kFoldersSection);
-    const std::vector<std::string> others = FilesToDelete(ReadRecordedPaths(kFilesSection), executable, record);
+    const std::vector<std::wstring> folders = ReadRecordedPaths(kFoldersSection);
+    const std::vector<std::wstring> others = FilesToDelete(ReadRecordedPaths(kFilesSection), executable, record);
 
     // A file that would stay (a program of the patch still running) stops
     // the uninstall before anything changes, so that the user can close the
     // program and try again.
-    std::string heldFile = FirstFileThatCantBeDeleted(others);
+    std::wstring heldFile = FirstFileThatCantBeDeleted(others);
     if (heldFile.empty() && !CanBeDeletedNow(record)) {
         heldFile = record;
     }
@@ -255,19 +257,19 @@ int UninstallPatch() {
     }
     // The running executable can't delete itself where it lies; without a
     // place to park it, it would stay.
-    const std::string temporaryFolder = TemporaryFolder();
-    const std::string parkingPath =
-        temporaryFolder.empty() ? std::string() : JoinWithBackslash(temporaryFolder, kParkingFileName);
+    const std::wstring temporaryFolder = TemporaryFolder();
+    const std::wstring parkingPath =
+        temporaryFolder.empty() ? std::wstring() : JoinWithBackslash(temporaryFolder, kParkingFileName);
     if (parkingPath.empty() || !ParkExecutable(executable, parkingPath)) {
         return ReportFileThatStays(texts, executable);
     }
     // A folder that is some process's current directory can't be removed
     // (sharing violation), and the own folder is one of them.
-    (void)SetCurrentDirectoryA(temporaryFolder.c_str());
+    (void)SetCurrentDirectoryW(temporaryFolder.c_str());
 
     // The record goes last: an uninstall that stops half-way leaves it for
     // the next try.
-    std::string stayed = DeleteFiles(others);
+    std::wstring stayed = DeleteFiles(others);
     if (stayed.empty()) {
         stayed = DeleteFiles({record});
     }

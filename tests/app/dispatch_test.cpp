@@ -107,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusedCase{"TextRightAfterTheClosingQuote", " \"-install\"x", "run"},
                       RefusedCase{"QuoteInsideAToken", " ab\"cd", "run"},
                       RefusedCase{"SwitchOfAnotherMode", " -run", "run"},
-                      RefusedCase{"AccentedLetterInTheSwitch", " -\xC9NSTALL", "run"},
+                      RefusedCase{"AccentedLetterInTheSwitch", " -\xC3\x89NSTALL", "run"},
                       RefusedCase{"TokenOf1024Characters", " " + std::string(1024, 'x'), "run"},
                       // Kept whole, not cut: its first part is a valid switch.
                       RefusedCase{"SwitchFollowedByAThousandCharacters",

@@ -123,10 +123,9 @@ private:
 
 // Starts the limited-token Setup.exe of `folder` there with `argument`; the
 // id of its one second start, or 0.
-DWORD StartFirstAndFindSecond(driver::ChildProcess& first, const testenv::ScratchFolder& folder,
-                              const char* argument) {
-    const std::string exe = folder / "Setup.exe";
-    if (!first.Start(exe, testenv::CommandLineFor(exe, argument), folder.Path())) {
+DWORD StartFirstAndFindSecond(driver::ChildProcess& first, const std::string& folder, const char* argument) {
+    const std::string exe = folder + "\\Setup.exe";
+    if (!first.Start(exe, testenv::CommandLineFor(exe, argument), folder)) {
         return 0;
     }
     return WaitForOnlyChild(first.Id());
@@ -137,10 +136,23 @@ std::string TextSection() {
            "\r\nDialogUninstall=Remove Now\r\n";
 }
 
-TEST(ElevatedStart, InstallWithoutRightsWaitsForItsSecondStartAndEndsWithItsStatus) {
-    testenv::ScratchFolder medium("elevmedium");
-    ASSERT_TRUE(testenv::CopyOneFile(LimitedTokenSetupExe(), medium / "Setup.exe")) << LimitedTokenSetupExe();
-    ASSERT_TRUE(testenv::WriteFileBytes(medium / "Setup.ini", "[General]\r\nMode=Install\r\n" + TextSection()));
+// The medium in a folder of plain letters, or of letters that no code page
+// holds all of: best fitted, its path would name no file to start.
+struct MediumCase {
+    const char* name;
+    bool foreign;
+};
+
+class ElevatedInstall : public ::testing::TestWithParam<MediumCase> {};
+
+TEST_P(ElevatedInstall, WithoutRightsWaitsForItsSecondStartAndEndsWithItsStatus) {
+    testenv::ScratchFolder base("elevmedium");
+    const std::string medium = GetParam().foreign ? base / testenv::kForeignName : base.Path();
+    if (GetParam().foreign) {
+        ASSERT_TRUE(CreateDirectoryW(testenv::WideFromUtf8(medium).c_str(), nullptr));
+    }
+    ASSERT_TRUE(testenv::CopyOneFile(LimitedTokenSetupExe(), medium + "\\Setup.exe")) << LimitedTokenSetupExe();
+    ASSERT_TRUE(testenv::WriteFileBytes(medium + "\\Setup.ini", "[General]\r\nMode=Install\r\n" + TextSection()));
 
     RightsTaken rights;
     ASSERT_TRUE(rights.Taken());
@@ -165,6 +177,10 @@ TEST(ElevatedStart, InstallWithoutRightsWaitsForItsSecondStartAndEndsWithItsStat
     EXPECT_EQ(status, 0xFFFFFFFFu) << "the second start's status";
 }
 
+INSTANTIATE_TEST_SUITE_P(Media, ElevatedInstall,
+                         ::testing::Values(MediumCase{"InAPlainFolder", false}, MediumCase{"InAForeignFolder", true}),
+                         [](const ::testing::TestParamInfo<MediumCase>& info) { return info.param.name; });
+
 // Cancelled in the second start, or confirmed there: then the first start,
 // which waited in the installed folder, must have let go of it.
 struct ElevatedUninstallCase {
@@ -188,7 +204,7 @@ TEST_P(ElevatedUninstall, StartsAgainWithTheSameSwitch) {
     RightsTaken rights;
     ASSERT_TRUE(rights.Taken());
     driver::ChildProcess first;
-    const DWORD second = StartFirstAndFindSecond(first, installed, "-uninstall");
+    const DWORD second = StartFirstAndFindSecond(first, installed.Path(), "-uninstall");
     ProcessKiller cleanup(second);
     ASSERT_NE(second, 0u) << "no single second start";
 

@@ -34,7 +34,7 @@ const char kTargetName[] = "Planted";
 // platform take libraries from elsewhere first.
 const char kRedirection[] = "Setup.exe.local";
 
-enum class Road { Install, Uninstall, Run, InvalidSwitch, Redirected, RedirectedByFile };
+enum class Road { Install, Uninstall, Run, InvalidSwitch, Redirected, RedirectedByFile, RedirectedInAForeignFolder };
 
 struct PlantedCase {
     const char* name;
@@ -51,8 +51,11 @@ class PlantedLibraries : public ::testing::TestWithParam<PlantedCase> {
 protected:
     void SetUp() override {
         ASSERT_FALSE(testenv::HelpersDir().empty()) << "TEST_HELPERS_DIR is not set";
+        if (ProgramFolder() != program_.Path()) {
+            ASSERT_TRUE(CreateDirectoryW(testenv::WideFromUtf8(ProgramFolder()).c_str(), nullptr));
+        }
         ASSERT_TRUE(testenv::CopyOneFile(testenv::SetupExePath(), Exe()));
-        Plant(program_.Path());
+        Plant(ProgramFolder());
         Plant(start_.Path());
         ASSERT_TRUE(SetEnvironmentVariableA(kRecordVariable, record_.c_str()));
     }
@@ -61,7 +64,12 @@ protected:
         testenv::RemoveTree(GroupFolder());
     }
 
-    std::string Exe() const { return program_ / "Setup.exe"; }
+    // A folder under a name outside the code page, where the road asks for one.
+    std::string ProgramFolder() const {
+        return GetParam().road == Road::RedirectedInAForeignFolder ? program_ / testenv::kForeignName
+                                                                   : program_.Path();
+    }
+    std::string Exe() const { return ProgramFolder() + "\\Setup.exe"; }
     std::string GroupFolder() const { return testenv::ProgramsFolder() + "\\" + appName_; }
 
     Observation Run(const std::string& arguments, SetupDialogAnswer answer) {
@@ -103,7 +111,7 @@ TEST_P(PlantedLibraries, NoneRuns) {
             break;
         }
         case Road::Uninstall: {
-            const std::string ini = program_ / "Setup.ini";
+            const std::string ini = ProgramFolder() + "\\Setup.ini";
             ASSERT_TRUE(testenv::WriteFileBytes(ini, "[General]\r\nMode=\"Run\"\r\n[Files]\r\n1=\"" + ini +
                                                          "\"\r\n2=\"" + Exe() + "\"\r\n"));
             const Observation seen = Run("-uninstall", SetupDialogAnswer::Confirm);
@@ -130,10 +138,11 @@ TEST_P(PlantedLibraries, NoneRuns) {
             break;
         }
         case Road::Redirected:
-        case Road::RedirectedByFile: {
-            const std::string redirection = program_ / kRedirection;
+        case Road::RedirectedByFile:
+        case Road::RedirectedInAForeignFolder: {
+            const std::string redirection = ProgramFolder() + "\\" + kRedirection;
             if (GetParam().road == Road::Redirected) {
-                ASSERT_TRUE(CreateDirectoryA(redirection.c_str(), nullptr));
+                ASSERT_TRUE(CreateDirectoryW(testenv::WideFromUtf8(redirection).c_str(), nullptr));
                 Plant(redirection);
             } else {
                 ASSERT_TRUE(testenv::WriteFileBytes(redirection, ""));
@@ -159,7 +168,9 @@ INSTANTIATE_TEST_SUITE_P(Roads, PlantedLibraries,
                                            PlantedCase{"Uninstall", Road::Uninstall}, PlantedCase{"Run", Road::Run},
                                            PlantedCase{"InvalidSwitch", Road::InvalidSwitch},
                                            PlantedCase{"RedirectionBesideTheProgram", Road::Redirected},
-                                           PlantedCase{"RedirectionFileBesideTheProgram", Road::RedirectedByFile}),
+                                           PlantedCase{"RedirectionFileBesideTheProgram", Road::RedirectedByFile},
+                                           PlantedCase{"RedirectionBesideTheProgramInAForeignFolder",
+                                                       Road::RedirectedInAForeignFolder}),
                          [](const ::testing::TestParamInfo<PlantedCase>& info) { return info.param.name; });
 
 }  // namespace

@@ -1,6 +1,6 @@
-// libFuzzer target: no input may crash the splitter, the escape expander or
-// the checker's profile reader, and their results must keep the invariants
-// checked below.
+// libFuzzer target: no input may crash the splitter, the escape expander, the
+// record's path form or the checker's profile reader, and their results must
+// keep the invariants checked below.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -9,6 +9,7 @@
 #include "app/command_line.h"
 #include "app/mode_choice.h"
 #include "check/profile.h"
+#include "setupfile/record_path.h"
 #include "setupfile/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -40,6 +41,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 std::abort();  // the terminator must still fit
             }
         }
+    }
+    // A path read from a record writes back to the same text, and the text of
+    // any path reads back to that path.
+    std::u16string path;
+    if (DecodePercentEncodedUtf8(bytes, path)) {
+        std::u16string again;
+        if (!DecodePercentEncodedUtf8(PercentEncodedUtf8(path), again) || again != path) {
+            std::abort();
+        }
+    }
+    std::u16string units;
+    for (std::size_t i = 0; i + 1 < size; i += 2) {
+        units += static_cast<char16_t>(data[i] | (data[i + 1] << 8));
+    }
+    std::u16string back;
+    if (!DecodePercentEncodedUtf8(PercentEncodedUtf8(units), back) || back != units) {
+        std::abort();
     }
     return 0;
 }

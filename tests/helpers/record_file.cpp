@@ -3,11 +3,13 @@
 #include <cstdio>
 #include <vector>
 
+#include "utf8.h"
+
 namespace recorder {
 
 namespace {
 
-const char kRecordVariable[] = "RECORDER_LOG";
+const wchar_t kRecordVariable[] = L"RECORDER_LOG";
 const char kRecordSuffix[] = ".log";
 constexpr DWORD kPathBufferSize = 32768;
 // Another process may hold the file for a moment: Wine's sharing checks can
@@ -18,10 +20,10 @@ constexpr DWORD kOpenRetryMs = 20;
 }  // namespace
 
 std::string RecordFileFor(const std::string& modulePath) {
-    char shared[MAX_PATH + 1];
-    const DWORD length = GetEnvironmentVariableA(kRecordVariable, shared, sizeof(shared));
-    if (length > 0 && length < sizeof(shared)) {
-        return std::string(shared, length);
+    wchar_t shared[MAX_PATH + 1];
+    const DWORD length = GetEnvironmentVariableW(kRecordVariable, shared, MAX_PATH + 1);
+    if (length > 0 && length < MAX_PATH + 1) {
+        return Utf8FromWide(std::wstring(shared, length));
     }
     return modulePath + kRecordSuffix;
 }
@@ -34,7 +36,7 @@ void AppendRecord(const std::string& modulePath, const Field* fields, size_t cou
     const std::string file = RecordFileFor(modulePath);
     for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
         // Append-only access: every write lands at the end, whoever wrote last.
-        HANDLE handle = CreateFileA(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        HANDLE handle = CreateFileW(WideFromUtf8(file).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
             Sleep(kOpenRetryMs);
@@ -48,9 +50,10 @@ void AppendRecord(const std::string& modulePath, const Field* fields, size_t cou
 }
 
 std::string ModulePath(HMODULE module) {
-    std::vector<char> path(kPathBufferSize);
-    const DWORD length = GetModuleFileNameA(module, path.data(), kPathBufferSize);
-    return (length > 0 && length < kPathBufferSize) ? std::string(path.data(), length) : std::string("?");
+    std::vector<wchar_t> path(kPathBufferSize);
+    const DWORD length = GetModuleFileNameW(module, path.data(), kPathBufferSize);
+    return (length > 0 && length < kPathBufferSize) ? Utf8FromWide(std::wstring(path.data(), length))
+                                                    : std::string("?");
 }
 
 UINT CurrentErrorMode() {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "utf8.h"
+
 namespace recorder {
 
 namespace {
@@ -17,7 +19,7 @@ std::string Lowercase(std::string text) {
 
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
     // Shared access: a recorder may be appending right now.
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HANDLE file = CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "record_file.h"
+#include "utf8.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ constexpr DWORD kSleepTextSize = 32;
 // Milliseconds named by "<own path>.sleep", or 0 when there is no such file.
 DWORD SleepTimeFor(const std::string& ownPath) {
     const std::string file = ownPath + kSleepSuffix;
-    HANDLE handle = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    HANDLE handle = CreateFileW(WideFromUtf8(file).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         return 0;
@@ -34,9 +35,9 @@ DWORD SleepTimeFor(const std::string& ownPath) {
 }
 
 std::string CurrentFolder() {
-    char folder[MAX_PATH + 1] = "";
-    const DWORD length = GetCurrentDirectoryA(sizeof(folder), folder);
-    return (length > 0 && length < sizeof(folder)) ? std::string(folder, length) : std::string("?");
+    wchar_t folder[MAX_PATH + 1] = L"";
+    const DWORD length = GetCurrentDirectoryW(MAX_PATH + 1, folder);
+    return (length > 0 && length < MAX_PATH + 1) ? Utf8FromWide(std::wstring(folder, length)) : std::string("?");
 }
 
 // The sleep and the record of how the program was started.
@@ -54,7 +55,7 @@ DWORD WINAPI SleepAndRecord(LPVOID) {
 
     const recorder::Field record[] = {
         {"folder", CurrentFolder()},
-        {"commandline", GetCommandLineA()},
+        {"commandline", Utf8FromWide(GetCommandLineW())},
         {"flags", std::to_string(startup.dwFlags)},
         {"errormode", std::to_string(recorder::CurrentErrorMode())},
         {"ended", recorder::TimeNow()},
@@ -70,7 +71,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const recorder::Field started[] = {{"started", recorder::TimeNow()}};
     recorder::AppendRecord(ownPath, started, 1);
 
-    if (GetFileAttributesA((ownPath + kDetachSuffix).c_str()) != INVALID_FILE_ATTRIBUTES) {
+    if (GetFileAttributesW(WideFromUtf8(ownPath + kDetachSuffix).c_str()) != INVALID_FILE_ATTRIBUTES) {
         // The process lives on in the second thread after the first one ends.
         HANDLE worker = CreateThread(nullptr, 0, SleepAndRecord, nullptr, 0, nullptr);
         if (worker != nullptr) {

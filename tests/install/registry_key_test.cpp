@@ -7,6 +7,7 @@
 #include <string>
 
 #include "install/registry_key.h"
+#include "test_env.h"
 
 namespace {
 
@@ -48,11 +49,11 @@ TEST_F(RegistryKeyTest, OpensOnlyAnExistingKeyAndOnlyOneAtATime) {
     StoreText("Value", REG_SZ, "held");
     ASSERT_TRUE(key.Open(subKey_.c_str(), HKEY_CURRENT_USER));
     EXPECT_FALSE(key.Open(subKey_.c_str(), HKEY_CURRENT_USER));
-    EXPECT_EQ(key.ReadString("Value"), "held");
+    EXPECT_EQ(key.ReadString(L"Value"), L"held");
 
     key.Close();
-    EXPECT_FALSE(key.IsStringValue("Value"));
-    EXPECT_EQ(key.ReadString("Value"), "");
+    EXPECT_FALSE(key.IsStringValue(L"Value"));
+    EXPECT_EQ(key.ReadString(L"Value"), L"");
     key.Close();  // closing twice does nothing
     EXPECT_TRUE(key.Open(subKey_.c_str(), HKEY_CURRENT_USER));
 }
@@ -60,22 +61,31 @@ TEST_F(RegistryKeyTest, OpensOnlyAnExistingKeyAndOnlyOneAtATime) {
 struct StoredValue {
     const char* name;
     DWORD type;
-    std::string bytes;     // stored as they are
+    std::string bytes;      // stored as they are, through the ANSI call (or as UTF-16, see below)
     bool isString;
-    std::string expected;  // what ReadString gives
+    std::wstring expected;  // what ReadString gives
+    bool storedWide = false;
 };
 
 class RegistryKeyValueTest : public RegistryKeyTest, public ::testing::WithParamInterface<StoredValue> {};
 
 TEST_P(RegistryKeyValueTest, ReadsOnlyStringValuesThatFitTheBuffer) {
     const StoredValue& value = GetParam();
-    Store("Value", value.type, value.bytes);
+    if (value.storedWide) {
+        // The bytes are UTF-8 here: stored as the UTF-16 a user's folder name has.
+        const std::wstring text = testenv::WideFromUtf8(value.bytes);
+        ASSERT_EQ(RegSetValueExW(key_, L"Value", 0, value.type, reinterpret_cast<const BYTE*>(text.c_str()),
+                                 static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+    } else {
+        Store("Value", value.type, value.bytes);
+    }
     RegistryKey key;
     ASSERT_TRUE(key.Open(subKey_.c_str(), HKEY_CURRENT_USER));
-    EXPECT_EQ(key.IsStringValue("Value"), value.isString);
-    EXPECT_EQ(key.ReadString("Value"), value.expected);
-    EXPECT_FALSE(key.IsStringValue("Absent"));
-    EXPECT_EQ(key.ReadString("Absent"), "");
+    EXPECT_EQ(key.IsStringValue(L"Value"), value.isString);
+    EXPECT_TRUE(key.ReadString(L"Value") == value.expected);
+    EXPECT_FALSE(key.IsStringValue(L"Absent"));
+    EXPECT_EQ(key.ReadString(L"Absent"), L"");
 }
 
 std::string Terminated(const std::string& text) {
@@ -84,18 +94,22 @@ std::string Terminated(const std::string& text) {
 
 const std::string k255(255, 'a');
 const std::string k256(256, 'b');
+const std::wstring k255Wide(255, L'a');
 
 INSTANTIATE_TEST_SUITE_P(
     Values, RegistryKeyValueTest,
-    ::testing::Values(StoredValue{"Plain", REG_SZ, Terminated("C:\\Program Files"), true, "C:\\Program Files"},
-                      StoredValue{"Empty", REG_SZ, Terminated(""), true, ""},
-                      StoredValue{"Of255Characters", REG_SZ, Terminated(k255), true, k255},
-                      StoredValue{"Of256Characters", REG_SZ, Terminated(k256), true, ""},
-                      StoredValue{"WithoutTerminator", REG_SZ, "C:\\Games", true, "C:\\Games"},
-                      StoredValue{"Of256CharactersWithoutTerminator", REG_SZ, k256, true, ""},
-                      StoredValue{"ExpandString", REG_EXPAND_SZ, Terminated("%ProgramFiles%"), false, ""},
-                      StoredValue{"Number", REG_DWORD, std::string("\x01\x00\x00\x00", 4), false, ""},
-                      StoredValue{"MultiString", REG_MULTI_SZ, std::string("a\0b\0\0", 5), false, ""}),
+    ::testing::Values(StoredValue{"Plain", REG_SZ, Terminated("C:\\Program Files"), true, L"C:\\Program Files"},
+                      StoredValue{"Empty", REG_SZ, Terminated(""), true, L""},
+                      StoredValue{"Of255Characters", REG_SZ, Terminated(k255), true, k255Wide},
+                      StoredValue{"Of256Characters", REG_SZ, Terminated(k256), true, L""},
+                      StoredValue{"WithoutTerminator", REG_SZ, "C:\\Games", true, L"C:\\Games"},
+                      StoredValue{"Of256CharactersWithoutTerminator", REG_SZ, k256, true, L""},
+                      StoredValue{"ExpandString", REG_EXPAND_SZ, Terminated("%ProgramFiles%"), false, L""},
+                      StoredValue{"Number", REG_DWORD, std::string("\x01\x00\x00\x00", 4), false, L""},
+                      StoredValue{"MultiString", REG_MULTI_SZ, std::string("a\0b\0\0", 5), false, L""},
+                      // Read whole, not best fitted into the code page as "C:\Program Files".
+                      StoredValue{"OutsideTheCodePage", REG_SZ, "C:\\Progr\xCE\xB1m Files", true,
+                                  L"C:\\Progr\u03B1m Files", true}),
     [](const ::testing::TestParamInfo<StoredValue>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -10,7 +10,10 @@
 #include <string>
 #include <vector>
 
+#include <cwchar>
+
 #include "launch/launch_patch.h"
+#include "setupfile/code_page.h"
 
 namespace {
 
@@ -31,7 +34,15 @@ struct FakeMachine {
 
 FakeMachine g_machine;
 
-const FakeDrive* DriveOf(LPCSTR path) {
+// The queries come wide; the made-up machine speaks the code page.
+std::string Narrow(LPCWSTR text) {
+    const int length = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
+    (void)WideCharToMultiByte(CP_ACP, 0, text, -1, &narrow[0], length, nullptr, nullptr);
+    return narrow.c_str();
+}
+
+const FakeDrive* DriveOf(const std::string& path) {
     auto found = g_machine.drives.find(path[0]);
     return found == g_machine.drives.end() ? nullptr : &found->second;
 }
@@ -41,34 +52,36 @@ DWORD WINAPI FakeLogicalDrives() {
     return g_machine.mask;
 }
 
-UINT WINAPI FakeDriveType(LPCSTR root) {
-    g_machine.calls.push_back(std::string("type ") + root);
-    const FakeDrive* drive = DriveOf(root);
+UINT WINAPI FakeDriveType(LPCWSTR root) {
+    g_machine.calls.push_back("type " + Narrow(root));
+    const FakeDrive* drive = DriveOf(Narrow(root));
     return drive == nullptr ? DRIVE_NO_ROOT_DIR : drive->type;
 }
 
-BOOL WINAPI FakeVolumeInformation(LPCSTR root, LPSTR label, DWORD labelSize, LPDWORD serial, LPDWORD maxLength,
-                                  LPDWORD flags, LPSTR fileSystem, DWORD fileSystemSize) {
-    g_machine.calls.push_back(std::string("volume ") + root);
+BOOL WINAPI FakeVolumeInformation(LPCWSTR root, LPWSTR label, DWORD labelSize, LPDWORD serial, LPDWORD maxLength,
+                                  LPDWORD flags, LPWSTR fileSystem, DWORD fileSystemSize) {
+    g_machine.calls.push_back("volume " + Narrow(root));
     // The launcher must hand over room for a full label and every output.
     EXPECT_EQ(labelSize, 256u);
     EXPECT_EQ(fileSystemSize, 256u);
     EXPECT_TRUE(serial != nullptr && maxLength != nullptr && flags != nullptr && fileSystem != nullptr);
-    const FakeDrive* drive = DriveOf(root);
+    const FakeDrive* drive = DriveOf(Narrow(root));
     if (drive == nullptr || !drive->hasDisc) {
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
-    std::strncpy(label, drive->label.c_str(), labelSize - 1);
-    label[labelSize - 1] = '\0';
-    std::strcpy(fileSystem, "CDFS");
+    const std::wstring wideLabel = WideFromAnsi(drive->label);
+    std::wcsncpy(label, wideLabel.c_str(), labelSize - 1);
+    label[labelSize - 1] = L'\0';
+    std::wcscpy(fileSystem, L"CDFS");
     return TRUE;
 }
 
-DWORD WINAPI FakeFileAttributes(LPCSTR path) {
-    g_machine.calls.push_back(std::string("attributes ") + path);
+DWORD WINAPI FakeFileAttributes(LPCWSTR widePath) {
+    const std::string path = Narrow(widePath);
+    g_machine.calls.push_back("attributes " + path);
     const FakeDrive* drive = DriveOf(path);
-    const std::string name = std::string(path).substr(3);  // after "X:\"
+    const std::string name = path.substr(3);  // after "X:\"
     if (drive == nullptr || !drive->hasDisc) {
         return INVALID_FILE_ATTRIBUTES;
     }
@@ -122,7 +135,7 @@ TEST_P(CdScan, AsksTheDrivesInOrderAndTakesTheFirstThatQualifies) {
     for (const auto& drive : scan.drives) {
         g_machine.mask |= BitOf(drive.first);
     }
-    EXPECT_EQ(FindCdRoot(scan.volume, scan.executeCD, kFakeQueries), scan.expectedRoot);
+    EXPECT_EQ(FindCdRoot(scan.volume, scan.executeCD, kFakeQueries), WideFromAnsi(scan.expectedRoot));
     EXPECT_EQ(g_machine.calls, scan.expectedCalls);
 }
 

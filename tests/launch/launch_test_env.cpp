@@ -77,7 +77,7 @@ void LaunchTest::PutFolder(const std::string& path) {
     for (size_t separator = path.find('\\', 3); ; separator = path.find('\\', separator + 1)) {
         const std::string part = path.substr(0, separator);
         if (!testenv::PathExists(part)) {
-            ASSERT_TRUE(CreateDirectoryA(part.c_str(), nullptr)) << part;
+            ASSERT_TRUE(CreateDirectoryW(testenv::WideFromUtf8(part).c_str(), nullptr)) << part;
             RemoveLater(part);
         }
         if (separator == std::string::npos) {
@@ -197,7 +197,8 @@ std::string IniText(std::initializer_list<const char*> lines) {
 }
 
 bool SamePath(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) == CSTR_EQUAL;
+    return CompareStringW(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, testenv::WideFromUtf8(a).c_str(), -1,
+                          testenv::WideFromUtf8(b).c_str(), -1) == CSTR_EQUAL;
 }
 
 }  // namespace launchtest

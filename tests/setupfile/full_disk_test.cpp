@@ -11,6 +11,7 @@
 
 #include "current_folder.h"
 #include "installed_setup_values.h"
+#include "setupfile/code_page.h"
 #include "setupfile/installed_setup.h"
 #include "test_env.h"
 
@@ -52,7 +53,7 @@ TEST_F(FullDisk, FailingLastWriteLeavesNoFile) {
     // A few hundred bytes: they stay in the stream's buffer until the close.
     ASSERT_TRUE(testenv::WriteFileBytes(source_ / "Setup.ini", ""));
     const std::string path = folder_ + "\\Setup.ini";
-    EXPECT_FALSE(WriteInstalledSetup(path, ReadInstalledSetupValues()));
+    EXPECT_FALSE(WriteInstalledSetup(WideFromAnsi(path), ReadInstalledSetupValues()));
     EXPECT_FALSE(testenv::PathExists(path));
 }
 
@@ -64,7 +65,7 @@ TEST_F(FullDisk, FailingWriteOnTheWayLeavesNoFile) {
     }
     ASSERT_TRUE(testenv::WriteFileBytes(source_ / "Setup.ini", ini));
     const std::string path = folder_ + "\\Setup.ini";
-    EXPECT_FALSE(WriteInstalledSetup(path, ReadInstalledSetupValues()));
+    EXPECT_FALSE(WriteInstalledSetup(WideFromAnsi(path), ReadInstalledSetupValues()));
     EXPECT_FALSE(testenv::PathExists(path));
 }
 
@@ -76,7 +77,8 @@ TEST_F(FullDisk, AppendingARecordThatDoesNotFitFails) {
     for (const std::size_t entryLength : {200u, 20000u}) {
         // An empty file still fits: a full disk has no room for data, not for names.
         ASSERT_TRUE(testenv::WriteFileBytes(path, ""));
-        EXPECT_FALSE(AppendInstallRecord(path, {std::string(entryLength, 'f')}, {"folder"})) << entryLength;
+        EXPECT_FALSE(AppendInstallRecord(WideFromAnsi(path), {std::wstring(entryLength, L'f')}, {L"folder"}))
+            << entryLength;
         ASSERT_TRUE(DeleteFileA(path.c_str()));
     }
 }

@@ -8,11 +8,24 @@
 
 #include "current_folder.h"
 #include "installed_setup_values.h"
+#include "setupfile/code_page.h"
 #include "setupfile/installed_setup.h"
 #include "setupfile/settings.h"
 #include "test_env.h"
 
 namespace {
+
+std::wstring Wide(const std::string& path) {
+    return WideFromAnsi(path);
+}
+
+std::vector<std::wstring> Wide(const std::vector<std::string>& paths) {
+    std::vector<std::wstring> wide;
+    for (const std::string& path : paths) {
+        wide.push_back(WideFromAnsi(path));
+    }
+    return wide;
+}
 
 const char kDefaultInstalledFile[] =
     "[General]\r\n"
@@ -61,30 +74,30 @@ TEST_F(InstallFolders, SourceWithoutCopiedKeysGivesTheDefaultFile) {
     // Keys that are not copied must not show up.
     UseSource("[General]\r\nMode=Install\r\nTargetFolder=Elsewhere\r\n[Text]\r\nDialogInstall=Go\r\n"
               "ErrorFile=Disk\r\n[Files]\r\n1=GamePatch.exe\r\n");
-    ASSERT_TRUE(WriteInstalledSetup(InstalledPath(), ReadInstalledSetupValues()));
+    ASSERT_TRUE(WriteInstalledSetup(Wide(InstalledPath()), ReadInstalledSetupValues()));
     EXPECT_EQ(InstalledBytes(), kDefaultInstalledFile);
 }
 
 TEST_F(InstallFolders, EmptySourceValuesAreWrittenAsTheirDefaults) {
     UseSource("[General]\r\nAppName=\r\nWaitExecute=\"\"\r\n[Text]\r\nDialogExit=  \r\nErrorCD=''\r\n"
               "[PreloadDLLs]\r\n1=\r\n2=skipped.dll\r\n");
-    ASSERT_TRUE(WriteInstalledSetup(InstalledPath(), ReadInstalledSetupValues()));
+    ASSERT_TRUE(WriteInstalledSetup(Wide(InstalledPath()), ReadInstalledSetupValues()));
     EXPECT_EQ(InstalledBytes(), kDefaultInstalledFile);
 }
 
 TEST_F(InstallFolders, AnExistingFileIsReplaced) {
     UseSource("");
     ASSERT_TRUE(testenv::WriteFileBytes(InstalledPath(), std::string(5000, 'o') + "\r\n[Files]\r\n1=\"old\"\r\n"));
-    ASSERT_TRUE(WriteInstalledSetup(InstalledPath(), ReadInstalledSetupValues()));
+    ASSERT_TRUE(WriteInstalledSetup(Wide(InstalledPath()), ReadInstalledSetupValues()));
     EXPECT_EQ(InstalledBytes(), kDefaultInstalledFile);
 }
 
 TEST_F(InstallFolders, InstallRecordFollowsInOrderAndEndsWithAnEmptyLine) {
     UseSource("[PreloadDLLs]\r\n1=one.dll\r\n");
-    ASSERT_TRUE(WriteInstalledSetup(InstalledPath(), ReadInstalledSetupValues()));
+    ASSERT_TRUE(WriteInstalledSetup(Wide(InstalledPath()), ReadInstalledSetupValues()));
     const std::vector<std::string> files = {InstalledPath(), target_ / "Setup.exe", target_ / "with space.txt"};
     const std::vector<std::string> folders = {target_.Path(), "C:\\Start Menu\\Programs\\Patch"};
-    EXPECT_TRUE(AppendInstallRecord(InstalledPath(), files, folders));
+    EXPECT_TRUE(AppendInstallRecord(Wide(InstalledPath()), Wide(files), Wide(folders)));
 
     std::string expected = kDefaultInstalledFile;
     expected.replace(expected.size() - 2, 2, "1=\"one.dll\"\r\n\r\n");
@@ -100,10 +113,44 @@ TEST_F(InstallFolders, InstallRecordFollowsInOrderAndEndsWithAnEmptyLine) {
     EXPECT_EQ(ReadNumberedList("PreloadDLLs"), std::vector<std::string>{"one.dll"});
 }
 
+// A path that the code page holds keeps the bytes it always had; one that it
+// doesn't is written behind the mark, and both read back as they were.
+TEST_F(InstallFolders, RecordHoldsEveryPathWithoutLoss) {
+    struct RecordCase {
+        std::wstring path;
+        std::string written;
+    };
+    const RecordCase cases[] = {
+        {L"C:\\Program Files\\Caf\u00E9", "C:\\Program Files\\Caf\xE9"},
+        {L"C:\\users\\\u0141\u00F3d\u017A", "<utf-8>C:\\users\\%C5%81%C3%B3d%C5%BA"},
+        {L"C:\\\u0391\u03B8\u03AE\u03BD\u03B1 100%", "<utf-8>C:\\%CE%91%CE%B8%CE%AE%CE%BD%CE%B1 100%25"},
+        {L"C:\\\u6771\u4EAC\\\U0001F3CE.lnk", "<utf-8>C:\\%E6%9D%B1%E4%BA%AC\\%F0%9F%8F%8E.lnk"},
+    };
+    UseSource("");
+    ASSERT_TRUE(WriteInstalledSetup(Wide(InstalledPath()), ReadInstalledSetupValues()));
+    std::vector<std::wstring> files;
+    std::string expected = std::string(kDefaultInstalledFile) + "[Files]\r\n";
+    int number = 1;
+    for (const RecordCase& entry : cases) {
+        files.push_back(entry.path);
+        expected += std::to_string(number++) + "=\"" + entry.written + "\"\r\n";
+    }
+    expected += "\r\n[Folders]\r\n\r\n";
+    ASSERT_TRUE(AppendInstallRecord(Wide(InstalledPath()), files, {}));
+    EXPECT_EQ(InstalledBytes(), expected);
+
+    ReadFromTarget();
+    std::vector<std::wstring> readBack;
+    for (const std::string& value : ReadNumberedList("Files")) {
+        readBack.push_back(PathOfRecordValue(value));
+    }
+    EXPECT_TRUE(readBack == files);
+}
+
 TEST_F(InstallFolders, EmptyInstallRecordStillHasBothSections) {
     UseSource("");
-    ASSERT_TRUE(WriteInstalledSetup(InstalledPath(), ReadInstalledSetupValues()));
-    AppendInstallRecord(InstalledPath(), {}, {});
+    ASSERT_TRUE(WriteInstalledSetup(Wide(InstalledPath()), ReadInstalledSetupValues()));
+    AppendInstallRecord(Wide(InstalledPath()), {}, {});
     EXPECT_EQ(InstalledBytes(), std::string(kDefaultInstalledFile) + "[Files]\r\n\r\n[Folders]\r\n\r\n");
 }
 
@@ -126,7 +173,7 @@ TEST_F(InstallFolders, ValuesReadBackAsInstallReadThem) {
               "ErrorUninstall=Still\\nthere\r\n"
               "[PreloadDLLs]\r\n1=one.dll\r\n2=\"C:\\with space\\two.dll\"\r\n4=four.dll\r\n");
     const InstalledSetupValues source = ReadInstalledSetupValues();
-    ASSERT_TRUE(WriteInstalledSetup(InstalledPath(), source));
+    ASSERT_TRUE(WriteInstalledSetup(Wide(InstalledPath()), source));
 
     // The escapes reach the file untouched, between the quotation marks.
     const std::string bytes = InstalledBytes();
@@ -174,7 +221,7 @@ TEST_F(InstallFolders, EveryCopiedValueRoundTripsWhateverItHolds) {
         InstalledSetupValues values = ReadInstalledSetupValues();
         values.appName = value;
         values.dialogUninstallText = value;
-        ASSERT_TRUE(WriteInstalledSetup(InstalledPath(), values)) << value;
+        ASSERT_TRUE(WriteInstalledSetup(Wide(InstalledPath()), values)) << value;
         CurrentFolderGuard here;
         ASSERT_TRUE(here.MoveTo(target_.Path()));
         EXPECT_EQ(ReadSetting(keys::kAppName), value);
@@ -185,17 +232,17 @@ TEST_F(InstallFolders, EveryCopiedValueRoundTripsWhateverItHolds) {
 TEST_F(InstallFolders, NoFileWhenItCannotBeCreated) {
     UseSource("");
     const std::string inMissingFolder = target_ / "missing\\Setup.ini";
-    EXPECT_FALSE(WriteInstalledSetup(inMissingFolder, ReadInstalledSetupValues()));
+    EXPECT_FALSE(WriteInstalledSetup(Wide(inMissingFolder), ReadInstalledSetupValues()));
     EXPECT_FALSE(testenv::PathExists(inMissingFolder));
     // A folder of that name is in the way.
     ASSERT_TRUE(CreateDirectoryA(InstalledPath().c_str(), nullptr));
-    EXPECT_FALSE(WriteInstalledSetup(InstalledPath(), ReadInstalledSetupValues()));
+    EXPECT_FALSE(WriteInstalledSetup(Wide(InstalledPath()), ReadInstalledSetupValues()));
     EXPECT_TRUE(testenv::IsFolder(InstalledPath()));
 }
 
 TEST_F(InstallFolders, RecordIsNotWrittenWhenTheFileCannotBeOpened) {
     const std::string inMissingFolder = target_ / "missing\\Setup.ini";
-    EXPECT_FALSE(AppendInstallRecord(inMissingFolder, {"a"}, {"b"}));
+    EXPECT_FALSE(AppendInstallRecord(Wide(inMissingFolder), {L"a"}, {L"b"}));
     EXPECT_FALSE(testenv::PathExists(target_ / "missing"));
 }
 

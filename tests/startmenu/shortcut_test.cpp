@@ -7,6 +7,7 @@
 
 #include "install/start_menu.h"
 #include "link_reader.h"
+#include "setupfile/code_page.h"
 #include "test_env.h"
 
 namespace {
@@ -14,8 +15,8 @@ namespace {
 using links::LinkFields;
 using testenv::ScratchFolder;
 
-// The wide buffer that a link path is converted into holds this many
-// characters, terminator included.
+// The shell saves links under paths of this many characters at most,
+// terminator included.
 constexpr size_t kWidePathSize = 260;
 
 // Folders nest only as deep as CreateDirectoryA allows (under MAX_PATH - 12),
@@ -34,6 +35,13 @@ std::string MakeDeepFolder(const ScratchFolder& base) {
     return folder;
 }
 
+// The program takes wide paths; these tests speak ASCII.
+bool SaveShortcut(const std::string& target, const std::string& link, const std::string& folder,
+                  const std::string& description, const std::string& arguments, int iconIndex) {
+    return CreateShortcut(WideFromAnsi(target), WideFromAnsi(link), WideFromAnsi(folder), WideFromAnsi(description),
+                          WideFromAnsi(arguments), iconIndex);
+}
+
 // `folder` + backslash + a name of 'n's + ".lnk", exactly `length` characters.
 std::string LinkPathOfLength(const std::string& folder, size_t length) {
     return folder + "\\" + std::string(length - folder.size() - 1 - 4, 'n') + ".lnk";
@@ -43,7 +51,7 @@ TEST(CreateShortcut, SavesEveryFieldItIsGiven) {
     ScratchFolder folder("sclink");
     std::string link = folder / "With Arguments.lnk";
 
-    EXPECT_TRUE(CreateShortcut("C:\\Games\\Tool.exe", link, "C:\\Games", "A description", "-x \"y z\"", 3));
+    EXPECT_TRUE(SaveShortcut("C:\\Games\\Tool.exe", link, "C:\\Games", "A description", "-x \"y z\"", 3));
 
     LinkFields fields;
     ASSERT_TRUE(links::ReadLink(link, fields));
@@ -58,7 +66,7 @@ TEST(CreateShortcut, SavesEveryFieldItIsGiven) {
 TEST(CreateShortcut, LeavesCOMUninitialisedOnItsThread) {
     ScratchFolder folder("sccom");
     for (int round = 0; round < 3; ++round) {
-        ASSERT_TRUE(CreateShortcut("C:\\a.exe", folder / "c.lnk", "C:\\", "d", "", 0));
+        ASSERT_TRUE(SaveShortcut("C:\\a.exe", folder / "c.lnk", "C:\\", "d", "", 0));
     }
     // S_FALSE here would mean that a CoInitialize was left unbalanced.
     HRESULT initialised = CoInitialize(nullptr);
@@ -78,7 +86,7 @@ TEST(CreateShortcut, KeepsTheCallersApartment) {
                                     {"multi-threaded", COINIT_MULTITHREADED}};
     for (const Apartment& apartment : apartments) {
         ASSERT_EQ(CoInitializeEx(nullptr, apartment.model), S_OK) << apartment.label;
-        EXPECT_TRUE(CreateShortcut("C:\\a.exe", folder / "a.lnk", "C:\\", "d", "", 0)) << apartment.label;
+        EXPECT_TRUE(SaveShortcut("C:\\a.exe", folder / "a.lnk", "C:\\", "d", "", 0)) << apartment.label;
         // Still initialised in the same model: the call didn't tear it down.
         HRESULT again = CoInitializeEx(nullptr, apartment.model);
         EXPECT_EQ(again, S_FALSE) << apartment.label;
@@ -93,7 +101,7 @@ TEST(CreateShortcut, FailsInAFolderThatDoesNotExist) {
     ScratchFolder folder("scmissing");
     std::string link = folder / "missing\\x.lnk";
 
-    EXPECT_FALSE(CreateShortcut("C:\\a.exe", link, "C:\\", "d", "", 0));
+    EXPECT_FALSE(SaveShortcut("C:\\a.exe", link, "C:\\", "d", "", 0));
     EXPECT_FALSE(testenv::PathExists(link));
 }
 
@@ -110,7 +118,7 @@ TEST(CreateShortcut, LinkPathMustFitTheWideBuffer) {
         std::string link = LinkPathOfLength(folder, length.length);
         ASSERT_EQ(link.size(), length.length);
 
-        EXPECT_EQ(CreateShortcut("C:\\a.exe", link, "C:\\", "d", "", 0), length.saved) << length.length;
+        EXPECT_EQ(SaveShortcut("C:\\a.exe", link, "C:\\", "d", "", 0), length.saved) << length.length;
 
         // Nothing saved under a name cut to fit, either.
         std::vector<std::string> expected;

@@ -41,8 +41,32 @@ protected:
 
     // Runs the step as a finished install does, after the lists already hold entries.
     void CreateGroup(const ShortcutNames& names) {
-        CreateStartMenuGroup(target_.Path(), appName_, names, files_, folders_, changes_);
+        RunStep(target_.Path(), appName_, names, changes_);
         KeepChanges(changes_);
+    }
+    // The step itself; the lists are kept here as text of the code page (the
+    // tests' paths are ASCII), or as UTF-8 for the wide ones.
+    void RunStep(const std::string& target, const std::string& appName, const ShortcutNames& names,
+                 InstallChanges& changes) {
+        std::vector<std::wstring> files = Wide(files_);
+        std::vector<std::wstring> folders = Wide(folders_);
+        CreateStartMenuGroup(testenv::WideFromUtf8(target), appName, names, files, folders, changes);
+        files_ = Narrow(files);
+        folders_ = Narrow(folders);
+    }
+    static std::vector<std::wstring> Wide(const std::vector<std::string>& paths) {
+        std::vector<std::wstring> wide;
+        for (const std::string& path : paths) {
+            wide.push_back(testenv::WideFromUtf8(path));
+        }
+        return wide;
+    }
+    static std::vector<std::string> Narrow(const std::vector<std::wstring>& paths) {
+        std::vector<std::string> narrow;
+        for (const std::wstring& path : paths) {
+            narrow.push_back(testenv::Utf8FromWide(path));
+        }
+        return narrow;
     }
     std::string LinkPath(const std::string& name) const { return groupFolder_ + "\\" + name + ".lnk"; }
 
@@ -87,7 +111,7 @@ TEST_F(StartMenuGroupTest, TwoEqualNamesKeepTheLaterShortcut) {
 
 TEST_F(StartMenuGroupTest, MissingTargetFilesStillGetShortcuts) {
     ScratchFolder emptyTarget("smempty");
-    CreateStartMenuGroup(emptyTarget.Path(), appName_, {"a", "b", "c"}, files_, folders_, changes_);
+    RunStep(emptyTarget.Path(), appName_, {"a", "b", "c"}, changes_);
 
     ExpectLink(LinkPath("a"), emptyTarget.Path(), kStart);
     ExpectLink(LinkPath("b"), emptyTarget.Path(), kReadMe);
@@ -160,7 +184,7 @@ TEST_F(StartMenuGroupTest, ShortcutsOfTheSameNamesAreOverwritten) {
 // An install that fails after this step undoes it: a group folder it made
 // goes, and an earlier file under a link's name comes back as it was.
 TEST_F(StartMenuGroupTest, RollBackRemovesANewGroupAndPutsBackEarlierFiles) {
-    CreateStartMenuGroup(target_.Path(), appName_, {"s", "r", "u"}, files_, folders_, changes_);
+    RunStep(target_.Path(), appName_, {"s", "r", "u"}, changes_);
     ASSERT_TRUE(testenv::PathExists(LinkPath("u")));
     RollBack(changes_);
     EXPECT_FALSE(testenv::PathExists(groupFolder_));
@@ -168,7 +192,7 @@ TEST_F(StartMenuGroupTest, RollBackRemovesANewGroupAndPutsBackEarlierFiles) {
     ASSERT_TRUE(CreateDirectoryA(groupFolder_.c_str(), nullptr));
     ASSERT_TRUE(testenv::WriteFileBytes(LinkPath("r"), "not a link"));
     InstallChanges again;
-    CreateStartMenuGroup(target_.Path(), appName_, {"s", "r", "u"}, files_, folders_, again);
+    RunStep(target_.Path(), appName_, {"s", "r", "u"}, again);
     ASSERT_TRUE(testenv::PathExists(LinkPath("u")));
     RollBack(again);
     EXPECT_EQ(testenv::FolderEntries(groupFolder_), std::vector<std::string>{"r.lnk"});
@@ -183,7 +207,7 @@ TEST_F(StartMenuGroupTest, GroupFolderThatCantBeMadeIsStillRecordedWithItsShortc
     testenv::RemoveTree(programsFolder_ + "\\" + missingParent);
     std::string group = programsFolder_ + "\\" + missingParent + "\\Group";
 
-    CreateStartMenuGroup(target_.Path(), missingParent + "\\Group", {"s", "r", "u"}, files_, folders_, changes_);
+    RunStep(target_.Path(), missingParent + "\\Group", {"s", "r", "u"}, changes_);
 
     EXPECT_FALSE(testenv::PathExists(group));
     EXPECT_EQ(folders_, (std::vector<std::string>{"earlier", group}));
@@ -192,7 +216,7 @@ TEST_F(StartMenuGroupTest, GroupFolderThatCantBeMadeIsStillRecordedWithItsShortc
 }
 
 TEST_F(StartMenuGroupTest, AppNameEndingInABackslashDoublesItBeforeTheLinkName) {
-    CreateStartMenuGroup(target_.Path(), appName_ + "\\", {"s", "r", "u"}, files_, folders_, changes_);
+    RunStep(target_.Path(), appName_ + "\\", {"s", "r", "u"}, changes_);
 
     EXPECT_EQ(folders_.back(), groupFolder_ + "\\");
     ASSERT_EQ(files_.size(), 5u);
@@ -205,6 +229,7 @@ TEST_F(StartMenuGroupTest, AppNameEndingInABackslashDoublesItBeforeTheLinkName) 
 class MovedProgramsFolderTest : public StartMenuGroupTest {
 protected:
     bool MovePrograms(const std::string& folder) { return programs_.SetString(folder, REG_EXPAND_SZ); }
+    bool MoveProgramsWide(const std::wstring& folder) { return programs_.SetWideString(folder, REG_EXPAND_SZ); }
 
     RegistryValueGuard programs_{HKEY_CURRENT_USER, links::kShellFoldersKey, links::kProgramsValue};
 };
@@ -231,6 +256,23 @@ TEST_F(MovedProgramsFolderTest, ProgramsFolderIsTakenFromTheShell) {
     EXPECT_EQ(folders_.back(), group);
     EXPECT_EQ(files_.back(), group + "\\u.lnk");
     ExpectLink(group + "\\u.lnk", target_.Path(), kUninstall);
+    EXPECT_FALSE(testenv::PathExists(groupFolder_));
+}
+
+// Under a name that the code page can't hold, best fitted it would name
+// another folder (Lodz for Łódź), or none at all (?e???).
+TEST_F(MovedProgramsFolderTest, ProgramsFolderOutsideTheCodePageIsTakenWhole) {
+    ScratchFolder parent("smunicode");
+    const std::string moved = parent / testenv::kForeignName;
+    ASSERT_TRUE(CreateDirectoryW(testenv::WideFromUtf8(moved).c_str(), nullptr));
+    ASSERT_TRUE(MoveProgramsWide(testenv::WideFromUtf8(moved)));
+
+    CreateGroup({"s", "r", "u"});
+
+    const std::string group = moved + "\\" + appName_;
+    EXPECT_EQ(folders_.back(), group);
+    EXPECT_EQ(files_.back(), group + "\\u.lnk");
+    EXPECT_NE(GetFileAttributesW(testenv::WideFromUtf8(group + "\\u.lnk").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_FALSE(testenv::PathExists(groupFolder_));
 }
 

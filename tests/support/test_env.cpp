@@ -12,8 +12,8 @@ const char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion"
 const char kProgramFilesValue[] = "ProgramFilesDir";
 
 std::string ProgramsFolder() {
-    char path[MAX_PATH] = "";
-    return SHGetSpecialFolderPathA(nullptr, path, CSIDL_PROGRAMS, FALSE) ? std::string(path) : std::string();
+    wchar_t path[MAX_PATH] = L"";
+    return SHGetSpecialFolderPathW(nullptr, path, CSIDL_PROGRAMS, FALSE) ? Utf8FromWide(path) : std::string();
 }
 
 std::string WindowsPath(const std::string& path) {
@@ -36,15 +36,16 @@ std::string HelpersDir() {
 }
 
 ScratchFolder::ScratchFolder(const std::string& hint) {
-    char temp[MAX_PATH + 1] = "";
-    DWORD length = GetTempPathA(sizeof(temp), temp);
-    std::string base = (length > 0 && length < sizeof(temp)) ? std::string(temp, length) : std::string("C:\\");
+    wchar_t temp[MAX_PATH + 1] = L"";
+    DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+    std::string base =
+        (length > 0 && length < MAX_PATH + 1) ? Utf8FromWide(std::wstring(temp, length)) : std::string("C:\\");
     static unsigned counter = 0;
     for (;;) {
         char name[64];
-        std::snprintf(name, sizeof(name), "%s-%lu-%u", hint.c_str(), GetCurrentProcessId(), ++counter);
-        path_ = base + name;
-        if (CreateDirectoryA(path_.c_str(), nullptr)) {
+        std::snprintf(name, sizeof(name), "-%lu-%u", GetCurrentProcessId(), ++counter);
+        path_ = base + hint + name;
+        if (CreateDirectoryW(WideFromUtf8(path_).c_str(), nullptr)) {
             break;
         }
     }
@@ -59,7 +60,7 @@ std::string ScratchFolder::operator/(const std::string& name) const {
 }
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE* file = _wfopen(WideFromUtf8(path).c_str(), L"wb");
     if (file == nullptr) {
         return false;
     }
@@ -68,7 +69,7 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
 }
 
 bool ReadFileBytes(const std::string& path, std::string& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = _wfopen(WideFromUtf8(path).c_str(), L"rb");
     if (file == nullptr) {
         return false;
     }
@@ -83,52 +84,57 @@ bool ReadFileBytes(const std::string& path, std::string& bytes) {
 }
 
 bool PathExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(WideFromUtf8(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool IsFolder(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = GetFileAttributesW(WideFromUtf8(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool CopyOneFile(const std::string& from, const std::string& to) {
-    return CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE;
+    return CopyFileW(WideFromUtf8(from).c_str(), WideFromUtf8(to).c_str(), FALSE) != FALSE;
 }
 
 std::vector<std::string> FolderEntries(const std::string& path) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(WideFromUtf8(path + "\\*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) {
         return names;
     }
     do {
-        std::string name = found.cFileName;
+        std::string name = Utf8FromWide(found.cFileName);
         if (name != "." && name != "..") {
             names.push_back(name);
         }
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
     std::sort(names.begin(), names.end());
     return names;
 }
 
 void RemoveTree(const std::string& path) {
+    const std::wstring wide = WideFromUtf8(path);
     if (!IsFolder(path)) {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
+        SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(wide.c_str());
         return;
     }
     for (const std::string& name : FolderEntries(path)) {
         RemoveTree(path + "\\" + name);
     }
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryA(path.c_str());
+    SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryW(wide.c_str());
 }
 
 void PrepareMedium(const ScratchFolder& medium, const std::string& setupIni) {
-    CopyOneFile(SetupExePath(), medium / "Setup.exe");
-    WriteFileBytes(medium / "Setup.ini", setupIni);
+    PrepareMedium(medium.Path(), setupIni);
+}
+
+void PrepareMedium(const std::string& folder, const std::string& setupIni) {
+    CopyOneFile(SetupExePath(), folder + "\\Setup.exe");
+    WriteFileBytes(folder + "\\Setup.ini", setupIni);
 }
 
 std::string CommandLineFor(const std::string& exe, const std::string& arguments) {
@@ -140,15 +146,15 @@ std::string CommandLineFor(const std::string& exe, const std::string& arguments)
 }
 
 RegistryValueGuard::RegistryValueGuard(HKEY root, const std::string& subKey, const std::string& valueName)
-    : root_(root), subKey_(subKey), valueName_(valueName) {
+    : root_(root), subKey_(subKey), valueName_(WideFromUtf8(valueName)) {
     HKEY key;
     if (RegOpenKeyExA(root_, subKey_.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
         return;
     }
     DWORD size = 0;
-    if (RegQueryValueExA(key, valueName_.c_str(), nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
+    if (RegQueryValueExW(key, valueName_.c_str(), nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
         data_.resize(size);
-        existed_ = RegQueryValueExA(key, valueName_.c_str(), nullptr, &type_, data_.data(), &size) == ERROR_SUCCESS;
+        existed_ = RegQueryValueExW(key, valueName_.c_str(), nullptr, &type_, data_.data(), &size) == ERROR_SUCCESS;
     }
     RegCloseKey(key);
 }
@@ -159,9 +165,9 @@ RegistryValueGuard::~RegistryValueGuard() {
         return;
     }
     if (existed_) {
-        RegSetValueExA(key, valueName_.c_str(), 0, type_, data_.data(), static_cast<DWORD>(data_.size()));
+        RegSetValueExW(key, valueName_.c_str(), 0, type_, data_.data(), static_cast<DWORD>(data_.size()));
     } else {
-        RegDeleteValueA(key, valueName_.c_str());
+        RegDeleteValueW(key, valueName_.c_str());
     }
     RegCloseKey(key);
 }
@@ -171,8 +177,19 @@ bool RegistryValueGuard::SetString(const std::string& value, DWORD type) {
     if (RegCreateKeyExA(root_, subKey_.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
         return false;
     }
-    LONG status = RegSetValueExA(key, valueName_.c_str(), 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
-                                 static_cast<DWORD>(value.size() + 1));
+    LONG status = RegSetValueExA(key, Utf8FromWide(valueName_).c_str(), 0, type,
+                                 reinterpret_cast<const BYTE*>(value.c_str()), static_cast<DWORD>(value.size() + 1));
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
+bool RegistryValueGuard::SetWideString(const std::wstring& value, DWORD type) {
+    HKEY key;
+    if (RegCreateKeyExA(root_, subKey_.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    LONG status = RegSetValueExW(key, valueName_.c_str(), 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+                                 static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
     return status == ERROR_SUCCESS;
 }

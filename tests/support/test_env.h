@@ -1,12 +1,26 @@
 #pragma once
-// Files, folders and registry values for tests that run under Wine.
+// Files, folders and registry values for tests that run under Wine. Paths
+// are UTF-8 throughout (ASCII, as most tests write them, is the same in
+// every code page) and reach the platform through its wide calls, so that a
+// test can name a folder in any script.
 
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
+#include "utf8.h"
+
 namespace testenv {
+
+using ::Utf8FromWide;
+using ::WideFromUtf8;
+
+// A folder name of Polish, Greek, Cyrillic and Japanese letters, which no
+// ANSI code page holds all of: best fitted, a path with it names another
+// folder, or none.
+inline constexpr char kForeignName[] = u8"\u0141\u00F3d\u017A \u0391\u03B8\u03AE\u03BD\u03B1 "
+                                       u8"\u041C\u043E\u0441\u043A\u0432\u0430 \u6771\u4EAC";
 
 // A Unix path (as CTest passes it) as Wine sees it through drive Z:.
 std::string WindowsPath(const std::string& path);
@@ -56,12 +70,13 @@ std::string ProgramsFolder();
 
 // A medium: a folder holding a copy of Setup.exe and a Setup.ini.
 void PrepareMedium(const ScratchFolder& medium, const std::string& setupIni);
+void PrepareMedium(const std::string& folder, const std::string& setupIni);
 
 // Command line that starts `exe` quoted, followed by `arguments` (if any).
 std::string CommandLineFor(const std::string& exe, const std::string& arguments);
 
 // Saves a registry value and restores it (or deletes it, if it was missing)
-// when the object goes.
+// when the object goes; its data is kept as stored, whatever it holds.
 class RegistryValueGuard {
 public:
     RegistryValueGuard(HKEY root, const std::string& subKey, const std::string& valueName);
@@ -70,11 +85,12 @@ public:
     RegistryValueGuard& operator=(const RegistryValueGuard&) = delete;
 
     bool SetString(const std::string& value, DWORD type = REG_SZ);
+    bool SetWideString(const std::wstring& value, DWORD type = REG_SZ);
 
 private:
     HKEY root_;
     std::string subKey_;
-    std::string valueName_;
+    std::wstring valueName_;
     bool existed_ = false;
     DWORD type_ = 0;
     std::vector<BYTE> data_;

@@ -1,5 +1,7 @@
 #include "window_driver.h"
 
+#include "test_env.h"
+
 #include <vector>
 
 namespace driver {
@@ -43,16 +45,16 @@ ChildProcess::~ChildProcess() {
 
 bool ChildProcess::Start(const std::string& applicationName, const std::string& commandLine,
                          const std::string& workingDirectory) {
-    STARTUPINFOA startup;
+    STARTUPINFOW startup;
     ZeroMemory(&startup, sizeof(startup));
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info;
     ZeroMemory(&info, sizeof(info));
-    std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
-    mutableLine.push_back('\0');
-    if (!CreateProcessA(applicationName.empty() ? nullptr : applicationName.c_str(), mutableLine.data(), nullptr,
-                        nullptr, FALSE, 0, nullptr, workingDirectory.empty() ? nullptr : workingDirectory.c_str(),
-                        &startup, &info)) {
+    const std::wstring application = testenv::WideFromUtf8(applicationName);
+    const std::wstring folder = testenv::WideFromUtf8(workingDirectory);
+    std::wstring mutableLine = testenv::WideFromUtf8(commandLine);
+    if (!CreateProcessW(application.empty() ? nullptr : application.c_str(), &mutableLine[0], nullptr, nullptr, FALSE,
+                        0, nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
         return false;
     }
     CloseHandle(info.hThread);

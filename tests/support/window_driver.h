@@ -31,7 +31,8 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     // Starts `commandLine` (program name first) in `workingDirectory`, with
-    // `applicationName` as the file to run (empty: taken from the command line).
+    // `applicationName` as the file to run (empty: taken from the command line);
+    // all three in UTF-8, as the test environment writes paths.
     bool Start(const std::string& applicationName, const std::string& commandLine,
                const std::string& workingDirectory);
 

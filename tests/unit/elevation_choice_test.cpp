@@ -71,13 +71,15 @@ INSTANTIATE_TEST_SUITE_P(
                       ArgumentsCase{"E:\\Setup.exe ab\"cd\t", "ab\"cd\t"}));
 
 TEST(ArgumentsAfterProgramName, NoCommandLineGivesNone) {
-    EXPECT_EQ(ArgumentsAfterProgramName(nullptr), "");
+    EXPECT_EQ(ArgumentsAfterProgramName(static_cast<const char*>(nullptr)), "");
 }
 
 TEST(RestartMarkerName, OneNamePerExecutableWhateverTheLetterCase) {
-    const std::string name = RestartMarkerName("C:\\Program Files\\Patch\\Setup.exe");
-    EXPECT_EQ(name, RestartMarkerName("c:\\PROGRAM FILES\\patch\\SETUP.EXE"));
-    EXPECT_NE(name, RestartMarkerName("E:\\Setup.exe"));
+    const std::string name = RestartMarkerName(L"C:\\Program Files\\Patch\\Setup.exe");
+    EXPECT_EQ(name, RestartMarkerName(L"c:\\PROGRAM FILES\\patch\\SETUP.EXE"));
+    EXPECT_NE(name, RestartMarkerName(L"E:\\Setup.exe"));
+    // Letters beyond A to Z count: best fitted into a code page, these would be one.
+    EXPECT_NE(RestartMarkerName(L"C:\\\u0141\u00F3d\u017A\\Setup.exe"), RestartMarkerName(L"C:\\Lodz\\Setup.exe"));
     // A kernel object's name holds no backslash beyond its namespace.
     EXPECT_EQ(name.rfind("Local\\", 0), 0u) << name;
     EXPECT_EQ(name.find('\\', 6), std::string::npos) << name;

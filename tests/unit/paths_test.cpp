@@ -19,6 +19,14 @@ TEST(JoinWithBackslash, AddsOneBackslashOnlyWhenMissing) {
     EXPECT_EQ(JoinWithBackslash("", "Morvelan"), "\\Morvelan");
     EXPECT_EQ(JoinWithBackslash("C:\\", "a\\b"), "C:\\a\\b");
     EXPECT_EQ(JoinWithBackslash("C:/x/", "y"), "C:/x/\\y");
+    EXPECT_EQ(JoinWithBackslash(std::wstring(L"C:\\\u0141\\"), L"x"), L"C:\\\u0141\\x");
+}
+
+TEST(DirectoryPart, OfAWidePath) {
+    EXPECT_EQ(DirectoryPart(std::wstring(L"C:\\\u0141\u00F3d\u017A\\Setup.exe")), L"C:\\\u0141\u00F3d\u017A\\");
+    EXPECT_EQ(DirectoryPart(std::wstring(L"C:Setup.exe")), L"C:");
+    EXPECT_EQ(WithoutFinalBackslash(std::wstring(L"C:\\x\\")), L"C:\\x");
+    EXPECT_EQ(WithFinalBackslash(std::wstring(L"C:\\x")), L"C:\\x\\");
 }
 
 struct DirectoryCase {

@@ -1,0 +1,75 @@
+#include "setupfile/code_page.h"
+
+#include <windows.h>
+
+#include "setupfile/record_path.h"
+
+namespace {
+
+std::u16string Utf16Of(const std::wstring& text) {
+    return std::u16string(text.begin(), text.end());
+}
+
+std::wstring WideOf(const std::u16string& text) {
+    return std::wstring(text.begin(), text.end());
+}
+
+}  // namespace
+
+std::wstring WideFromAnsi(const std::string& text) {
+    if (text.empty()) {
+        return std::wstring();
+    }
+    const int size = static_cast<int>(text.size());
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+    if (length <= 0) {
+        return std::wstring();
+    }
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    // Asked for the length just before, with the same bytes: it fits.
+    (void)MultiByteToWideChar(CP_ACP, 0, text.data(), size, &wide[0], length);
+    return wide;
+}
+
+bool ExactAnsiFrom(const std::wstring& text, std::string& ansi) {
+    if (text.empty()) {
+        ansi.clear();
+        return true;
+    }
+    const int size = static_cast<int>(text.size());
+    BOOL usedDefault = FALSE;
+    const int length =
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), size, nullptr, 0, nullptr, &usedDefault);
+    if (length <= 0 || usedDefault) {
+        return false;
+    }
+    std::string converted(static_cast<std::size_t>(length), '\0');
+    if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), size, &converted[0], length, nullptr,
+                            &usedDefault) != length ||
+        usedDefault) {
+        return false;
+    }
+    // Some code pages map several characters to one byte without calling
+    // it a default: only a text that comes back the same was held exactly.
+    if (WideFromAnsi(converted) != text) {
+        return false;
+    }
+    ansi = converted;
+    return true;
+}
+
+std::string RecordValueOf(const std::wstring& path) {
+    std::string ansi;
+    if (ExactAnsiFrom(path, ansi)) {
+        return ansi;
+    }
+    return MarkedUnicodePath(Utf16Of(path));
+}
+
+std::wstring PathOfRecordValue(const std::string& value) {
+    std::u16string path;
+    if (ReadMarkedUnicodePath(value, path)) {
+        return WideOf(path);
+    }
+    return WideFromAnsi(value);
+}
