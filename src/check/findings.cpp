@@ -24,25 +24,6 @@ constexpr const char kLongestProgramFiles[] = "C:\\Program Files (x86)";
 // A file that install copies must be opened by this path length.
 constexpr std::size_t kMaxPath = 260;
 
-// The keys of the source form, section by section.
-const SetupKey* const kGeneralKeys[] = {&keys::kMode, &keys::kAppName, &keys::kTargetFolder, &keys::kVolume,
-                                        &keys::kExecute, &keys::kWaitExecute, &keys::kExecuteCD,
-                                        &keys::kWaitExecuteCD};
-const SetupKey* const kTextKeys[] = {
-    &keys::kErrorHeader,     &keys::kErrorCD,          &keys::kErrorPermissions,  &keys::kErrorFile,
-    &keys::kDialogAbortHeader, &keys::kDialogAbort,    &keys::kSuccessHeader,     &keys::kSuccessInstall,
-    &keys::kSuccessUninstall, &keys::kShortcutStart,   &keys::kShortcutReadMe,    &keys::kShortcutUninstall,
-    &keys::kDialogExit,      &keys::kDialogInstall,    &keys::kDialogUninstall,   &keys::kDialogInstallText,
-    &keys::kDialogUninstallText};
-// Values that a box or the dialog shows as they are stored.
-const SetupKey* const kPlainShownKeys[] = {&keys::kAppName, &keys::kErrorHeader, &keys::kDialogAbortHeader,
-                                           &keys::kSuccessHeader, &keys::kDialogExit, &keys::kDialogInstall,
-                                           &keys::kDialogUninstall};
-// Values read with the line-break escape expanded, at install or later.
-const SetupKey* const kExpandedKeys[] = {&keys::kErrorCD, &keys::kErrorPermissions, &keys::kErrorFile,
-                                         &keys::kDialogAbort, &keys::kSuccessInstall, &keys::kSuccessUninstall,
-                                         &keys::kDialogInstallText, &keys::kDialogUninstallText};
-
 // Folders of the Start menu's Programs folder that belong to Windows.
 const char* const kSpecialGroups[] = {"StartUp", "Administrative Tools", "Accessories", "Accessibility",
                                       "Maintenance", "System Tools", "Windows Accessories",
@@ -159,9 +140,20 @@ std::size_t EditDistance(const std::string& a, const std::string& b) {
     return row[b.size()];
 }
 
-template <std::size_t N>
-std::string Nearest(const std::string& name, const char* const (&known)[N]) {
-    std::string best = known[0];
+// The sections whose keys Setup.exe reads, each once.
+std::vector<const char*> KeySections() {
+    std::vector<const char*> sections;
+    for (const SetupKey* key : keys::kAll) {
+        if (std::none_of(sections.begin(), sections.end(),
+                         [key](const char* section) { return std::strcmp(section, key->section) == 0; })) {
+            sections.push_back(key->section);
+        }
+    }
+    return sections;
+}
+
+const char* Nearest(const std::string& name, const std::vector<const char*>& known) {
+    const char* best = known.front();
     for (const char* candidate : known) {
         if (EditDistance(name, candidate) < EditDistance(name, best)) {
             best = candidate;
@@ -230,7 +222,9 @@ void CheckStructure(Checker& c) {
             c.Warning(entry.line, "unknown", "entry before any section: never read");
         }
     }
-    const char* const knownSections[] = {"General", "Text", kPreloadDLLsSection, kFilesSection};
+    std::vector<const char*> knownSections = KeySections();
+    knownSections.push_back(kPreloadDLLsSection);
+    knownSections.push_back(kFilesSection);
     for (std::size_t s = 1; s < c.profile.sections.size(); ++s) {
         const ProfileSection& section = c.profile.sections[s];
         const ProfileSection* first = FindProfileSection(c.profile, section.name);
@@ -249,7 +243,7 @@ void CheckStructure(Checker& c) {
             std::string text = "unknown section [" + section.name + "]";
             text += ProfileNameMatches(section.name, kFoldersSection)
                         ? ": only the installed Setup.ini has it, which install writes"
-                        : "; did you mean [" + Nearest(section.name, knownSections) + "]?";
+                        : "; did you mean [" + std::string(Nearest(section.name, knownSections)) + "]?";
             c.Warning(section.line, "unknown", text);
         }
         for (const ProfileEntry& entry : section.entries) {
@@ -270,41 +264,41 @@ void CheckStructure(Checker& c) {
     }
 }
 
+const SetupKey* KnownKey(const char* section, const std::string& name) {
+    for (const SetupKey* key : keys::kAll) {
+        if (std::strcmp(key->section, section) == 0 && ProfileNameMatches(name, key->name)) {
+            return key;
+        }
+    }
+    return nullptr;
+}
+
 void CheckKeyNames(Checker& c) {
-    struct KnownKeys {
-        const char* section;
-        const SetupKey* const* keys;
-        std::size_t count;
-    };
-    const KnownKeys tables[] = {{"General", kGeneralKeys, std::size(kGeneralKeys)},
-                                {"Text", kTextKeys, std::size(kTextKeys)}};
-    for (const KnownKeys& table : tables) {
-        const ProfileSection* section = FindProfileSection(c.profile, table.section);
+    for (const char* sectionName : KeySections()) {
+        const ProfileSection* section = FindProfileSection(c.profile, sectionName);
         if (section == nullptr) {
             continue;
+        }
+        std::vector<const char*> names;
+        for (const SetupKey* key : keys::kAll) {
+            if (std::strcmp(key->section, sectionName) == 0) {
+                names.push_back(key->name);
+            }
         }
         for (const ProfileEntry& entry : section->entries) {
             if (IsComment(entry) || entry.name.empty()) {
                 continue;
             }
-            const SetupKey* nearest = table.keys[0];
-            bool known = false;
-            for (std::size_t k = 0; k < table.count; ++k) {
-                known = known || ProfileNameMatches(entry.name, table.keys[k]->name);
-                if (EditDistance(entry.name, table.keys[k]->name) < EditDistance(entry.name, nearest->name)) {
-                    nearest = table.keys[k];
-                }
-            }
-            if (known) {
-                continue;
-            }
-            if (ProfileNameMatches(entry.name, keys::kDialogText.name)) {
-                c.Warning(entry.line, "unknown",
-                          "DialogText belongs to the installed Setup.ini; write DialogUninstallText");
-            } else {
+            const SetupKey* key = KnownKey(sectionName, entry.name);
+            if (key == nullptr) {
                 c.Warning(entry.line, "unknown",
                           FormatString("unknown key \"%s\" in [%s]; did you mean \"%s\"?", entry.name.c_str(),
-                                       table.section, nearest->name));
+                                       sectionName, Nearest(entry.name, names)));
+            } else if (key->source == KeySource::Installed) {
+                c.Warning(entry.line, "unknown",
+                          FormatString("%s belongs to the installed Setup.ini, which install writes: here it is "
+                                       "never read%s",
+                                       key->name, key == &keys::kDialogText ? "; write DialogUninstallText" : ""));
             }
         }
     }
@@ -535,15 +529,17 @@ void CheckWait(Checker& c) {
 }
 
 void CheckEscapes(Checker& c) {
-    for (const SetupKey* key : kPlainShownKeys) {
-        if (c.IsSet(*key) && c.Read(*key).find("\\n") != std::string::npos) {
+    for (const SetupKey* key : keys::kAll) {
+        // A key that is never read from this file has its finding already.
+        if (!c.IsSet(*key) || key->source != KeySource::Medium) {
+            continue;
+        }
+        std::string value = c.Read(*key);
+        if (key->use == KeyUse::Caption && value.find("\\n") != std::string::npos) {
             c.Warning(c.LineOf(*key), "escape",
                       FormatString("\"\\n\" in %s is shown as it is: only texts break lines", key->name));
         }
-    }
-    for (const SetupKey* key : kExpandedKeys) {
-        std::string value = c.Read(*key);
-        for (std::size_t i = 0; c.IsSet(*key) && i + 1 < value.size(); ++i) {
+        for (std::size_t i = 0; key->use == KeyUse::Text && i + 1 < value.size(); ++i) {
             if (value[i] == '\\' && std::strchr("Nrt", value[i + 1]) != nullptr) {
                 c.Warning(c.LineOf(*key), "escape",
                           FormatString("\"\\%c\" in %s is shown as it is: the only escape is \"\\n\"", value[i + 1],

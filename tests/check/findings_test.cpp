@@ -90,6 +90,7 @@ struct FindingCase {
     int line;
     bool withDisc = false;
     bool withoutSetupExe = false;
+    const char* says = "";  // a piece of the finding's text, where the code alone doesn't tell
 };
 
 class FindingCodes : public ::testing::TestWithParam<FindingCase> {};
@@ -109,6 +110,7 @@ TEST_P(FindingCodes, GiveTheOneFindingOfTheMistake) {
     EXPECT_EQ(findings[0].code, row.code);
     EXPECT_EQ(findings[0].severity, row.severity);
     EXPECT_EQ(findings[0].line, row.line);
+    EXPECT_NE(findings[0].text.find(row.says), std::string::npos) << findings[0].text;
 }
 
 const std::string kFiles2 = "2=\"GamePatch.txt\"\r\n";
@@ -119,11 +121,12 @@ std::string CaseName(const ::testing::TestParamInfo<FindingCase>& info) {
     for (const char* c = info.param.code; *c != '\0'; ++c) {
         name += *c == '-' ? '_' : *c;
     }
-    return name;
+    // Some codes have a row for each of their causes.
+    return name + "_" + std::to_string(info.index);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    OneRowACode, FindingCodes,
+    EveryCode, FindingCodes,
     ::testing::Values(
         FindingCase{"mode", "Mode=\"Install\"", "Mode=\"install\"", Severity::Error, 2},
         FindingCase{"list-gap", kFiles2, kFiles2 + "4=\"GamePatch.txt\"\r\n", Severity::Error, 15},
@@ -146,6 +149,9 @@ INSTANTIATE_TEST_SUITE_P(
         FindingCase{"escape", kTextEnd, kTextEnd + "DialogExit=\"E\\nxit\"\r\n", Severity::Warning, 12},
         FindingCase{"unknown", "Mode=\"Install\"\r\n", "Mode=\"Install\"\r\nAppNme=\"Rally\"\r\n", Severity::Warning,
                     3},
+        // Uninstall reads it from the installed file only, which install writes without it.
+        FindingCase{"unknown", kTextEnd, kTextEnd + "ErrorUninstall=\"Close the game\"\r\n", Severity::Warning, 12,
+                    false, false, "installed Setup.ini"},
         FindingCase{"shortcut", "ShortcutReadMe=\"Read me\"", "ShortcutReadMe=\"start\"", Severity::Warning, 10},
         FindingCase{"volume", "Volume=\"RALLY\"", "Volume=\"RALLY PATCH DISC 1\"", Severity::Warning, 5},
         FindingCase{"encoding", "AppName=\"Rally Patch\"", "AppName=\"Rally \xC9t\xE9\"", Severity::Warning, 3},
@@ -156,6 +162,30 @@ INSTANTIATE_TEST_SUITE_P(
         FindingCase{"target-parent", "TargetFolder=\"Rally Patch\"", "TargetFolder=\"Rally\\Patch\"",
                     Severity::Warning, 4}),
     CaseName);
+
+// Media that work as their authors meant.
+struct WorkingCase {
+    const char* what;
+    std::string from;  // a piece of kCleanIni ...
+    std::string to;    // ... and what replaces it
+};
+
+class WorkingMedia : public ::testing::TestWithParam<WorkingCase> {};
+
+TEST_P(WorkingMedia, GiveNoFinding) {
+    const WorkingCase& row = GetParam();
+    MediumFolder folder;
+    std::vector<Finding> findings =
+        CheckMedium(folder.Medium().string(), Replaced(kCleanIni, row.from, row.to), nullptr);
+    EXPECT_TRUE(findings.empty()) << Listed(findings);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryKnownCase, WorkingMedia,
+    ::testing::Values(
+        // Read from the medium's own file by "Setup.exe -uninstall" started there.
+        WorkingCase{"ErrorNotInstalled", kTextEnd, kTextEnd + "ErrorNotInstalled=\"Start it from the Start menu\"\r\n"}),
+    [](const ::testing::TestParamInfo<WorkingCase>& info) { return std::string(info.param.what); });
 
 TEST(CheckMedium, CleanMediumAndGameDiscGiveNoFinding) {
     MediumFolder folder;
