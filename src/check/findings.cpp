@@ -4,7 +4,6 @@
 #include <cstring>
 #include <iterator>
 
-#include "app/module_path.h"
 #include "check/medium_files.h"
 #include "check/profile.h"
 #include "setupfile/ini_lines.h"
@@ -23,6 +22,9 @@ constexpr std::size_t kMaxVolumeLabel = 16;
 constexpr const char kLongestProgramFiles[] = "C:\\Program Files (x86)";
 // A file that install copies must be opened by this path length.
 constexpr std::size_t kMaxPath = 260;
+// Run mode takes the installed Setup.exe's own path into a buffer of this
+// size, terminator included; uninstall's is one larger.
+constexpr std::size_t kOwnPathBuffer = 255;
 
 // Folders of the Start menu's Programs folder that belong to Windows.
 const char* const kSpecialGroups[] = {"StartUp", "Administrative Tools", "Accessories", "Accessibility",
@@ -464,11 +466,12 @@ void CheckTargetFolder(Checker& c) {
                       " has more than one level: install creates only the last, so the others must exist already");
     }
     std::size_t length = std::strlen(kLongestProgramFiles) + 1 + folder.size() + 1 + std::strlen(kSetupExe);
-    if (length >= kLaunchPathLimit || length >= kUninstallPathLimit) {
+    if (length >= kOwnPathBuffer) {
         c.Error(line, "path-length",
                 FormatString("under %s the installed Setup.exe would have a path of %u characters; run mode "
                              "can take its own path only up to %u",
-                             kLongestProgramFiles, static_cast<unsigned>(length), kLaunchPathLimit - 1));
+                             kLongestProgramFiles, static_cast<unsigned>(length),
+                             static_cast<unsigned>(kOwnPathBuffer - 1)));
     }
 }
 
