@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <unordered_map>
 
 #include "check/medium_files.h"
 #include "check/profile.h"
@@ -339,13 +340,22 @@ std::vector<std::string> CheckList(Checker& c, const char* sectionName) {
     return list;
 }
 
-bool SameFileName(const std::string& a, const char* b) {
-    std::string trimmed = a;
+// A file name as Windows tells names apart: one key for all spellings of
+// the same file.
+std::string FileNameKey(const std::string& name) {
+    std::string key = name;
     // Windows drops dots and blanks at the end of a file name.
-    while (EndsInDotOrBlank(trimmed)) {
-        trimmed.pop_back();
+    while (EndsInDotOrBlank(key)) {
+        key.pop_back();
     }
-    return CompareNoCase(trimmed, b) == 0;
+    for (char& c : key) {
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return key;
+}
+
+bool SameFileName(const std::string& a, const char* b) {
+    return FileNameKey(a) == FileNameKey(b);
 }
 
 bool ListHolds(const std::vector<std::string>& list, const std::string& name) {
@@ -358,6 +368,9 @@ bool ListHolds(const std::vector<std::string>& list, const std::string& name) {
 }
 
 void CheckFiles(Checker& c, const std::vector<std::string>& files, const std::string& targetFolder) {
+    // The first entry of each file, so that a long list is checked in time
+    // in proportion to its length.
+    std::unordered_map<std::string, std::size_t> firstEntry;
     for (std::size_t i = 0; i < files.size(); ++i) {
         const std::string& name = files[i];
         int line = c.LineOf(kFilesSection, NumberedKey(static_cast<int>(i) + 1).c_str());
@@ -394,12 +407,11 @@ void CheckFiles(Checker& c, const std::vector<std::string>& files, const std::st
                                      name.c_str(), static_cast<unsigned>(destination), static_cast<unsigned>(kMaxPath - 1)));
             }
         }
-        for (std::size_t j = 0; j < i; ++j) {
-            if (SameFileName(files[j], name.c_str())) {
-                c.Warning(line, "duplicate", Quoted(name) + FormatString(" is listed before, as entry %u: it is "
-                                                                         "copied twice", static_cast<unsigned>(j + 1)));
-                break;
-            }
+        auto first = firstEntry.emplace(FileNameKey(name), i).first;
+        if (first->second != i) {
+            c.Warning(line, "duplicate", Quoted(name) + FormatString(" is listed before, as entry %u: it is "
+                                                                     "copied twice",
+                                                                     static_cast<unsigned>(first->second + 1)));
         }
     }
 }
