@@ -15,7 +15,7 @@ struct GameDisc {
 // Opens a folder or an image; false (with the reason) when it is neither.
 bool OpenGameDisc(const std::string& path, GameDisc& disc, std::string& reason);
 
-// What `relative` names on the disc; letters A to Z ignore case.
+// What `relative` names on the disc, found as Windows finds it.
 MediumItem FindOnDisc(const GameDisc& disc, const std::string& relative);
 
 // The label of an ISO 9660 image: the Joliet one when the image has Joliet

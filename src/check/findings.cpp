@@ -340,18 +340,18 @@ std::vector<std::string> CheckList(Checker& c, const char* sectionName) {
     return list;
 }
 
-// A file name as Windows tells names apart: one key for all spellings of
+// A file's path as Windows tells paths apart: one key for all spellings of
 // the same file.
-std::string FileNameKey(const std::string& name) {
-    std::string key = name;
-    // Windows drops dots and blanks at the end of a file name.
-    while (EndsInDotOrBlank(key)) {
-        key.pop_back();
+std::u32string FileNameKey(const std::string& path) {
+    std::string key;
+    for (std::string name : PathNames(path)) {
+        // Windows drops dots and blanks at the end of a name.
+        while (EndsInDotOrBlank(name)) {
+            name.pop_back();
+        }
+        key += "\\" + name;
     }
-    for (char& c : key) {
-        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    }
-    return key;
+    return FoldedAnsiName(key);
 }
 
 bool SameFileName(const std::string& a, const char* b) {
@@ -370,7 +370,7 @@ bool ListHolds(const std::vector<std::string>& list, const std::string& name) {
 void CheckFiles(Checker& c, const std::vector<std::string>& files, const std::string& targetFolder) {
     // The first entry of each file, so that a long list is checked in time
     // in proportion to its length.
-    std::unordered_map<std::string, std::size_t> firstEntry;
+    std::unordered_map<std::u32string, std::size_t> firstEntry;
     for (std::size_t i = 0; i < files.size(); ++i) {
         const std::string& name = files[i];
         int line = c.LineOf(kFilesSection, NumberedKey(static_cast<int>(i) + 1).c_str());

@@ -26,6 +26,11 @@ char AnsiCharacter(unsigned long code) {
     return '?';
 }
 
+char32_t UnicodeCharacter(char ansi) {
+    unsigned char c = static_cast<unsigned char>(ansi);
+    return (c >= 0x80 && c < 0xA0) ? kCp1252High[c - 0x80] : c;
+}
+
 namespace {
 
 // UTF-8 after its byte-order mark; a broken sequence gives "?" per byte.
@@ -128,8 +133,8 @@ std::string CopyEntry(const std::string& stored, std::size_t size) {
 
 std::string Utf8FromAnsi(const std::string& text) {
     std::string utf8;
-    for (unsigned char c : text) {
-        unsigned long code = (c >= 0x80 && c < 0xA0) ? kCp1252High[c - 0x80] : c;
+    for (char c : text) {
+        char32_t code = UnicodeCharacter(c);
         if (code < 0x80) {
             utf8 += static_cast<char>(code);
         } else if (code < 0x800) {

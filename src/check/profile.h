@@ -53,6 +53,8 @@ Profile ParseProfile(const std::string& bytes);
 
 // A Unicode character in the ANSI code page (Windows-1252), "?" if it lacks it.
 char AnsiCharacter(unsigned long code);
+// The Unicode character of an ANSI one.
+char32_t UnicodeCharacter(char ansi);
 
 // ANSI text (Windows-1252) as UTF-8, as a Linux host names files and shows
 // text.

@@ -40,6 +40,16 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
+// Setup.ini names a file in the ANSI code page; a Linux host holds the name
+// in UTF-8.
+std::string OnDiskName(const std::string& ansi) {
+#ifdef _WIN32
+    return ansi;
+#else
+    return Utf8FromAnsi(ansi);
+#endif
+}
+
 // A medium with Setup.exe and the two files of kCleanIni, and a game disc
 // folder labelled RALLY holding Game\Rally.exe, under a fresh folder.
 class MediumFolder {
@@ -234,26 +244,24 @@ TEST(CheckMedium, SamplePatchChecksClean) {
 
 TEST(FindOnMedium, FindsNamesAsWindowsDoes) {
     MediumFolder folder;
-    // Setup.ini names the file in the ANSI code page; a Linux host holds it in
-    // UTF-8. Windows finds it whatever the case of its letters.
-#ifdef _WIN32
-    const std::string stored = "Th\xE9.txt";
-#else
-    const std::string stored = Utf8FromAnsi("Th\xE9.txt");
-#endif
-    WriteFile(folder.Medium() / stored, "x");
+    // Windows finds a file whatever the case of its letters.
+    WriteFile(folder.Medium() / OnDiskName("Th\xE9.txt"), "x");
     EXPECT_EQ(FindOnMedium(folder.Medium().string(), "tH\xE9.TXT"), MediumItem::File);
     EXPECT_EQ(FindOnMedium(folder.Medium().string(), "th\xC9.txt"), MediumItem::File);
     EXPECT_EQ(FindOnMedium(folder.Medium().string(), "the.txt"), MediumItem::Missing);
     EXPECT_EQ(FindOnMedium(folder.Disc().string(), "/GAME\\rally.exe"), MediumItem::File);
     EXPECT_EQ(FindOnMedium(folder.Disc().string(), "game"), MediumItem::Folder);
+    // ".." goes no higher than the root.
+    EXPECT_EQ(FindOnMedium(folder.Disc().string(), "..\\Game\\.\\Rally.exe"), MediumItem::File);
+    EXPECT_EQ(FindOnMedium(folder.Disc().string(), "..\\medium\\GamePatch.exe"), MediumItem::Missing);
 }
 
 TEST(GameDiscImage, GivesTheJolietLabelAndItsFiles) {
     MediumFolder folder;
+    WriteFile(folder.Disc() / "Game" / OnDiskName("Caf\xE9.exe"), "x");
     fs::path image = folder.Root() / "disc.iso";
-    std::string command = "xorriso -as mkisofs -quiet -J -V \"Rally Disc 2026\" -o \"" + image.string() + "\" \"" +
-                          folder.Disc().string() + "\" >/dev/null 2>&1";
+    std::string command = "xorriso -as mkisofs -quiet -input-charset UTF-8 -J -V \"Rally Disc 2026\" -o \"" +
+                          image.string() + "\" \"" + folder.Disc().string() + "\" >/dev/null 2>&1";
     if (std::system(command.c_str()) != 0) {
         GTEST_SKIP() << "no xorriso to make an image with";
     }
@@ -266,6 +274,10 @@ TEST(GameDiscImage, GivesTheJolietLabelAndItsFiles) {
     EXPECT_EQ(FindOnDisc(disc, "Game"), MediumItem::Folder);
     EXPECT_EQ(FindOnDisc(disc, "Game\\Missing.exe"), MediumItem::Missing);
     EXPECT_EQ(FindOnDisc(disc, "Game\\Rally.exe\\x"), MediumItem::Missing);
+    // Names compare as on a folder drive: accented letters ignore case too, and
+    // ".." stops at the root.
+    EXPECT_EQ(FindOnDisc(disc, "GAME\\CAF\xC9.EXE"), MediumItem::File);
+    EXPECT_EQ(FindOnDisc(disc, "..\\Game\\Rally.exe"), MediumItem::File);
 }
 
 }  // namespace
