@@ -15,7 +15,6 @@ constexpr unsigned kFirstDescriptorSector = 16;
 constexpr unsigned kMaxDescriptors = 64;
 constexpr std::size_t kRootRecordOffset = 156;
 constexpr std::size_t kVolumeIdOffset = 40;
-constexpr std::size_t kVolumeIdSize = 32;
 constexpr std::size_t kEscapeOffset = 88;
 constexpr unsigned char kPrimaryDescriptor = 1;
 constexpr unsigned char kSupplementaryDescriptor = 2;
@@ -116,7 +115,7 @@ bool ReadImageLabel(const std::string& imagePath, std::string& label) {
     if (!in || !FindVolume(in, volume)) {
         return false;
     }
-    std::string id = volume.descriptor.substr(kVolumeIdOffset, kVolumeIdSize);
+    std::string id = volume.descriptor.substr(kVolumeIdOffset, kLabelFieldSize);
     label = WithoutTrailingSpaces(volume.joliet ? FromUcs2BigEndian(id) : id);
     return true;
 }

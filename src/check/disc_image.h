@@ -2,9 +2,17 @@
 // The game's disc for the checker: a folder (a drive as Wine shows one) or an
 // ISO 9660 image, read here without the platform. No Win32 here.
 
+#include <cstddef>
 #include <string>
 
 #include "check/medium_files.h"
+
+// What a disc with Joliet names holds, as Windows reads it: names of at most
+// 64 characters, and a label of at most 16 in its field of 32 bytes, which
+// holds 32 characters of the ISO 9660 label on a disc without Joliet names.
+constexpr std::size_t kMaxJolietName = 64;
+constexpr std::size_t kLabelFieldSize = 32;
+constexpr std::size_t kMaxJolietLabel = kLabelFieldSize / 2;
 
 struct GameDisc {
     std::string path;

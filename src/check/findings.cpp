@@ -367,6 +367,42 @@ bool ListHolds(const std::vector<std::string>& list, const std::string& name) {
     return false;
 }
 
+// A Files entry that install copies from the medium into the target folder.
+void CheckCopiedFile(Checker& c, int line, const std::string& name, const std::string& targetFolder) {
+    std::vector<std::string> names = PathNames(name);
+    if (names.size() > 1) {
+        std::string folder = name.substr(0, name.find_last_of("\\/"));
+        c.Warning(line, "file-folder",
+                  Quoted(name) + " has a folder part: install creates no folders, so the copy works only "
+                                 "where the target folder holds " + Quoted(folder) +
+                      " already (a patch into an existing game folder); elsewhere the install fails");
+    }
+    // The disc of the medium has Joliet names, as Windows reads them.
+    for (const std::string& part : names) {
+        if (part.size() > kMaxJolietName) {
+            c.Error(line, "joliet-name",
+                    FormatString("\"%s\" has a name of %u characters; a disc with Joliet names holds at most %u, so "
+                                 "on the disc the file is named otherwise and install can't find it",
+                                 name.c_str(), static_cast<unsigned>(part.size()),
+                                 static_cast<unsigned>(kMaxJolietName)));
+            break;
+        }
+    }
+    MediumItem item = FindOnMedium(c.mediumDir, name);
+    if (item != MediumItem::File) {
+        c.Error(line, "missing-file", Quoted(name) + (item == MediumItem::Folder
+                                                          ? " is a folder: install copies files only"
+                                                          : " is not on the medium"));
+    }
+    std::size_t destination = std::strlen(kLongestProgramFiles) + 1 + targetFolder.size() + 1 + name.size();
+    if (destination >= kMaxPath) {
+        c.Error(line, "path-length",
+                FormatString("the copy of \"%s\" would have a path of %u characters; Windows opens "
+                             "files by paths of at most %u",
+                             name.c_str(), static_cast<unsigned>(destination), static_cast<unsigned>(kMaxPath - 1)));
+    }
+}
+
 void CheckFiles(Checker& c, const std::vector<std::string>& files, const std::string& targetFolder) {
     // The first entry of each file, so that a long list is checked in time
     // in proportion to its length.
@@ -384,28 +420,13 @@ void CheckFiles(Checker& c, const std::vector<std::string>& files, const std::st
         } else if (dots) {
             c.Error(line, "file-path", Quoted(name) + " holds \".\" or \"..\": the copy would land outside the "
                                                       "target folder or nowhere");
-        } else if (name.find_first_of("\\/") != std::string::npos) {
-            c.Error(line, "file-path", Quoted(name) + " has a folder part: install creates no folders, so the copy "
-                                                      "fails on the user's machine; keep files at the top level");
-        } else if (SameFileName(name, kSetupIni) || SameFileName(name, kSetupExe)) {
+        } else if (names.size() == 1 && (SameFileName(name, kSetupIni) || SameFileName(name, kSetupExe))) {
             c.Error(line, "setup-file", Quoted(name) + " is copied by install itself; listed, " +
                                             (SameFileName(name, kSetupIni)
                                                  ? "it would overwrite the installed Setup.ini"
                                                  : "it is copied twice"));
         } else {
-            MediumItem item = FindOnMedium(c.mediumDir, name);
-            if (item != MediumItem::File) {
-                c.Error(line, "missing-file", Quoted(name) + (item == MediumItem::Folder
-                                                                  ? " is a folder: install copies files only"
-                                                                  : " is not on the medium"));
-            }
-            std::size_t destination = std::strlen(kLongestProgramFiles) + 1 + targetFolder.size() + 1 + name.size();
-            if (destination >= kMaxPath) {
-                c.Error(line, "path-length",
-                        FormatString("the copy of \"%s\" would have a path of %u characters; Windows opens "
-                                     "files by paths of at most %u",
-                                     name.c_str(), static_cast<unsigned>(destination), static_cast<unsigned>(kMaxPath - 1)));
-            }
+            CheckCopiedFile(c, line, name, targetFolder);
         }
         auto first = firstEntry.emplace(FileNameKey(name), i).first;
         if (first->second != i) {

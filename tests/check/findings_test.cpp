@@ -50,8 +50,14 @@ std::string OnDiskName(const std::string& ansi) {
 #endif
 }
 
-// A medium with Setup.exe and the two files of kCleanIni, and a game disc
-// folder labelled RALLY holding Game\Rally.exe, under a fresh folder.
+// Files of the medium that only some rows list: one in a folder, one whose
+// name of 65 characters a disc with Joliet names can't hold.
+const std::string kFolderFile = "Data\\Tracks.dat";
+const std::string kLongName = std::string(61, 'L') + ".dat";
+
+// A medium with Setup.exe, the two files of kCleanIni and the two above, and
+// a game disc folder labelled RALLY holding Game\Rally.exe, under a fresh
+// folder.
 class MediumFolder {
 public:
     MediumFolder() {
@@ -61,7 +67,9 @@ public:
         fs::remove_all(root_);
         fs::create_directories(Medium());
         fs::create_directories(Disc() / "Game");
-        for (const char* name : {"Setup.exe", "GamePatch.exe", "GamePatch.txt"}) {
+        fs::create_directories(Medium() / "Data");
+        for (const std::string& name : {std::string("Setup.exe"), std::string("GamePatch.exe"),
+                                        std::string("GamePatch.txt"), std::string("Data/Tracks.dat"), kLongName}) {
             WriteFile(Medium() / name, "x");
         }
         WriteFile(Disc() / "Game" / "Rally.exe", "x");
@@ -142,7 +150,9 @@ INSTANTIATE_TEST_SUITE_P(
         FindingCase{"mode", "Mode=\"Install\"", "Mode=\"install\"", Severity::Error, 2},
         FindingCase{"list-gap", kFiles2, kFiles2 + "4=\"GamePatch.txt\"\r\n", Severity::Error, 15},
         FindingCase{"missing-file", kFiles2, kFiles2 + "3=\"Missing.txt\"\r\n", Severity::Error, 15},
-        FindingCase{"file-path", kFiles2, kFiles2 + "3=\"Data\\GamePatch.txt\"\r\n", Severity::Error, 15},
+        FindingCase{"file-path", kFiles2, kFiles2 + "3=\"..\\GamePatch.txt\"\r\n", Severity::Error, 15},
+        FindingCase{"file-folder", kFiles2, kFiles2 + "3=\"" + kFolderFile + "\"\r\n", Severity::Warning, 15},
+        FindingCase{"joliet-name", kFiles2, kFiles2 + "3=\"" + kLongName + "\"\r\n", Severity::Error, 15},
         FindingCase{"setup-file", kFiles2, kFiles2 + "3=\"setup.ini\"\r\n", Severity::Error, 15},
         FindingCase{"no-setup-exe", "", "", Severity::Error, 0, false, true},
         FindingCase{"target-folder", "TargetFolder=\"Rally Patch\"", "TargetFolder=\"..\\Windows\"", Severity::Error,
