@@ -16,8 +16,6 @@ namespace {
 
 // What the program hands its profile reader: the value and its terminator.
 constexpr std::size_t kReadSize = kMaxSettingLength + 1;
-// The longest label a Joliet disc holds.
-constexpr std::size_t kMaxVolumeLabel = 16;
 // The Program Files folder of 32-bit programs on 64-bit Windows, the longest
 // usual one; the drive letter may differ, the length doesn't.
 constexpr const char kLongestProgramFiles[] = "C:\\Program Files (x86)";
@@ -635,12 +633,19 @@ void CheckVolume(Checker& c) {
             return;
         }
     }
-    if (volume.size() > kMaxVolumeLabel) {
+    if (volume.size() > kLabelFieldSize) {
         c.Warning(line, "volume",
-                  FormatString("Volume \"%s\" has %u characters; the label of a Joliet disc, as Windows shows "
-                               "it, has at most %u: no disc will match",
+                  FormatString("Volume \"%s\" has %u characters; a disc label has at most %u (%u on a disc with "
+                               "Joliet names): no disc will match",
                                volume.c_str(), static_cast<unsigned>(volume.size()),
-                               static_cast<unsigned>(kMaxVolumeLabel)));
+                               static_cast<unsigned>(kLabelFieldSize), static_cast<unsigned>(kMaxJolietLabel)));
+    } else if (volume.size() > kMaxJolietLabel) {
+        c.Warning(line, "volume",
+                  FormatString("Volume \"%s\" has %u characters; Windows shows at most %u of the label of a disc "
+                               "with Joliet names, so only a disc without them (ISO 9660 names only, with a label "
+                               "of up to %u) can match",
+                               volume.c_str(), static_cast<unsigned>(volume.size()),
+                               static_cast<unsigned>(kMaxJolietLabel), static_cast<unsigned>(kLabelFieldSize)));
     } else if (volume.back() == ' ') {
         c.Warning(line, "volume", "Volume " + Quoted(volume) + " ends in a blank, which a disc label can't");
     }
