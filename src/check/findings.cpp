@@ -661,6 +661,21 @@ void CheckExecute(Checker& c, const std::vector<std::string>& files) {
     }
 }
 
+// Run mode looks for ExecuteCD below the root of each drive: a drive in it
+// makes a path that names no file anywhere.
+bool NamesDrive(const std::string& path) {
+    return path.find(':') != std::string::npos;
+}
+
+void CheckExecuteCD(Checker& c) {
+    std::string probe = c.Read(keys::kExecuteCD);
+    if (NamesDrive(probe)) {
+        c.Error(c.LineOf(keys::kExecuteCD), "execute-cd",
+                "ExecuteCD " + Quoted(probe) + " names a drive: run mode looks for it below the root of each CD-ROM "
+                "drive, as " + Quoted("E:\\" + probe) + ", which no file can be, so no drive ever qualifies");
+    }
+}
+
 void CheckGameDisc(Checker& c) {
     std::string volume = c.Read(keys::kVolume);
     if (!volume.empty() && CompareNoCase(volume, c.disc->label.c_str()) != 0) {
@@ -668,7 +683,7 @@ void CheckGameDisc(Checker& c) {
                 "Volume " + Quoted(volume) + " doesn't match the game disc's label " + Quoted(c.disc->label));
     }
     std::string probe = c.Read(keys::kExecuteCD);
-    if (!probe.empty()) {
+    if (!probe.empty() && !NamesDrive(probe)) {
         MediumItem item = FindOnDisc(*c.disc, probe);
         if (item != MediumItem::File) {
             c.Error(c.LineOf(keys::kExecuteCD), "disc-file",
@@ -704,6 +719,7 @@ std::vector<Finding> CheckMedium(const std::string& mediumDir, const std::string
     CheckShortcuts(c, files);
     CheckVolume(c);
     CheckExecute(c, files);
+    CheckExecuteCD(c);
     if (gameDisc != nullptr) {
         CheckGameDisc(c);
     }

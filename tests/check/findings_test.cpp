@@ -165,6 +165,10 @@ INSTANTIATE_TEST_SUITE_P(
                     Severity::Error, 12},
         FindingCase{"disc-label", "Volume=\"RALLY\"", "Volume=\"RALLY2\"", Severity::Error, 5, true},
         FindingCase{"disc-file", "ExecuteCD=\"Game\\Rally.exe\"", "ExecuteCD=\"Game\"", Severity::Error, 6, true},
+        // Run mode looks for it below each drive's root: with the game disc or
+        // without, and without a look at the drive it names.
+        FindingCase{"execute-cd", "ExecuteCD=\"Game", "ExecuteCD=\"D:\\Game", Severity::Error, 6},
+        FindingCase{"execute-cd", "ExecuteCD=\"Game", "ExecuteCD=\"D:\\Game", Severity::Error, 6, true},
         FindingCase{"wait", "Execute=\"GamePatch.exe\"\r\n", "Execute=\"GamePatch.exe\"\r\nWaitExecute=\"yes\"\r\n",
                     Severity::Warning, 8},
         FindingCase{"escape", kTextEnd, kTextEnd + "DialogExit=\"E\\nxit\"\r\n", Severity::Warning, 12},
@@ -208,7 +212,9 @@ INSTANTIATE_TEST_SUITE_P(
     EveryKnownCase, WorkingMedia,
     ::testing::Values(
         // Read from the medium's own file by "Setup.exe -uninstall" started there.
-        WorkingCase{"ErrorNotInstalled", kTextEnd, kTextEnd + "ErrorNotInstalled=\"Start it from the Start menu\"\r\n"}),
+        WorkingCase{"ErrorNotInstalled", kTextEnd, kTextEnd + "ErrorNotInstalled=\"Start it from the Start menu\"\r\n"},
+        // Joined to "E:\", it makes "E:\\Game\Rally.exe", which Windows reads as "E:\Game\Rally.exe".
+        WorkingCase{"ExecuteCDFromTheRoot", "ExecuteCD=\"Game", "ExecuteCD=\"\\Game"}),
     [](const ::testing::TestParamInfo<WorkingCase>& info) { return std::string(info.param.what); });
 
 TEST(CheckMedium, CleanMediumAndGameDiscGiveNoFinding) {
