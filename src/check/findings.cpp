@@ -584,6 +584,25 @@ void CheckEscapes(Checker& c) {
     }
 }
 
+// An empty value reads as the default, so a text with one can't be made
+// empty; where the default is empty, empty is just what it says.
+void CheckEmptyTexts(Checker& c) {
+    for (const SetupKey* key : keys::kAll) {
+        bool shown = key->use == KeyUse::Caption || key->use == KeyUse::Text;
+        if (!shown || key->source != KeySource::Medium || key->defaultValue[0] == '\0') {
+            continue;
+        }
+        const ProfileEntry* entry = FindProfileEntry(c.profile, key->section, key->name);
+        if (entry != nullptr && entry->hasValue &&
+            ProfileString(c.profile, key->section, key->name, "", kReadSize).empty()) {
+            c.Warning(entry->line, "empty-text",
+                      FormatString("%s is empty, so Setup.exe shows its default \"%s\": an empty value can't make a "
+                                   "text empty",
+                                   key->name, key->defaultValue));
+        }
+    }
+}
+
 void CheckShortcuts(Checker& c, const std::vector<std::string>& files) {
     struct Shortcut {
         const SetupKey* key;
@@ -716,6 +735,7 @@ std::vector<Finding> CheckMedium(const std::string& mediumDir, const std::string
     CheckTooLong(c);
     CheckWait(c);
     CheckEscapes(c);
+    CheckEmptyTexts(c);
     CheckShortcuts(c, files);
     CheckVolume(c);
     CheckExecute(c, files);

@@ -172,6 +172,7 @@ INSTANTIATE_TEST_SUITE_P(
         FindingCase{"wait", "Execute=\"GamePatch.exe\"\r\n", "Execute=\"GamePatch.exe\"\r\nWaitExecute=\"yes\"\r\n",
                     Severity::Warning, 8},
         FindingCase{"escape", kTextEnd, kTextEnd + "DialogExit=\"E\\nxit\"\r\n", Severity::Warning, 12},
+        FindingCase{"empty-text", kTextEnd, kTextEnd + "ErrorHeader=\"\"\r\n", Severity::Warning, 12},
         FindingCase{"unknown", "Mode=\"Install\"\r\n", "Mode=\"Install\"\r\nAppNme=\"Rally\"\r\n", Severity::Warning,
                     3},
         // Uninstall reads it from the installed file only, which install writes without it.
@@ -214,6 +215,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Read from the medium's own file by "Setup.exe -uninstall" started there.
         WorkingCase{"ErrorNotInstalled", kTextEnd, kTextEnd + "ErrorNotInstalled=\"Start it from the Start menu\"\r\n"},
         // Joined to "E:\", it makes "E:\\Game\Rally.exe", which Windows reads as "E:\Game\Rally.exe".
+        // Empty is its default.
+        WorkingCase{"EmptyTextWithoutDefault", kTextEnd, kTextEnd + "DialogInstallText=\"\"\r\n"},
         WorkingCase{"ExecuteCDFromTheRoot", "ExecuteCD=\"Game", "ExecuteCD=\"\\Game"}),
     [](const ::testing::TestParamInfo<WorkingCase>& info) { return std::string(info.param.what); });
 
