@@ -446,7 +446,7 @@ void CheckPreloads(Checker& c, const std::vector<std::string>& preloads, const s
     }
 }
 
-void CheckMode(Checker& c) {
+void CheckMode(Checker& c, const std::vector<std::string>& files) {
     const ProfileEntry* entry = FindProfileEntry(c.profile, keys::kMode.section, keys::kMode.name);
     std::string mode = c.Read(keys::kMode);
     if (entry == nullptr || !entry->hasValue) {
@@ -462,6 +462,10 @@ void CheckMode(Checker& c) {
                      : CompareNoCase(mode, kInstalledMode) == 0
                          ? " is not \"Run\": letter case counts; it runs the patch all the same, but say so exactly"
                          : " is neither \"Install\" nor \"Run\": Setup.exe started without a switch runs the patch"));
+    } else if (EqualsExactly(mode, kInstalledMode) && !files.empty()) {
+        c.Warning(entry->line, "run-mode",
+                  "Mode \"Run\" with [Files]: started without a switch (a double-click), Setup.exe runs the patch; "
+                  "only \"Setup.exe -install\" installs it");
     }
 }
 
@@ -720,8 +724,8 @@ std::vector<Finding> CheckMedium(const std::string& mediumDir, const std::string
     CheckEncoding(c, setupIni);
     CheckStructure(c);
     CheckKeyNames(c);
-    CheckMode(c);
     std::vector<std::string> files = CheckList(c, kFilesSection);
+    CheckMode(c, files);
     std::vector<std::string> preloads = CheckList(c, kPreloadDLLsSection);
     std::string targetFolder = c.Read(keys::kTargetFolder);
     CheckFiles(c, files, targetFolder);

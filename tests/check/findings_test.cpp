@@ -148,6 +148,7 @@ INSTANTIATE_TEST_SUITE_P(
     EveryCode, FindingCodes,
     ::testing::Values(
         FindingCase{"mode", "Mode=\"Install\"", "Mode=\"install\"", Severity::Error, 2},
+        FindingCase{"run-mode", "Mode=\"Install\"", "Mode=\"Run\"", Severity::Warning, 2},
         FindingCase{"list-gap", kFiles2, kFiles2 + "4=\"GamePatch.txt\"\r\n", Severity::Error, 15},
         FindingCase{"missing-file", kFiles2, kFiles2 + "3=\"Missing.txt\"\r\n", Severity::Error, 15},
         FindingCase{"file-path", kFiles2, kFiles2 + "3=\"..\\GamePatch.txt\"\r\n", Severity::Error, 15},
