@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "check/profile.h"
-#include "setupfile/text.h"
 
 namespace {
 
@@ -16,7 +15,6 @@ constexpr unsigned kFirstDescriptorSector = 16;
 constexpr unsigned kMaxDescriptors = 64;
 constexpr std::size_t kRootRecordOffset = 156;
 constexpr std::size_t kVolumeIdOffset = 40;
-constexpr std::size_t kVolumeIdSize = 32;
 constexpr std::size_t kEscapeOffset = 88;
 constexpr unsigned char kPrimaryDescriptor = 1;
 constexpr unsigned char kSupplementaryDescriptor = 2;
@@ -88,18 +86,25 @@ bool FindVolume(std::ifstream& in, Volume& volume) {
     return false;
 }
 
-std::string RecordName(const std::string& record, bool joliet) {
+// The name of a directory record in Unicode, as Windows compares it.
+std::u32string FoldedRecordName(const std::string& record, bool joliet) {
     std::size_t length = static_cast<unsigned char>(record[32]);
     std::string raw = record.substr(33, length);
-    std::string name = joliet ? FromUcs2BigEndian(raw) : raw;
-    std::size_t version = name.rfind(';');
-    if (version != std::string::npos) {
+    std::u32string name;
+    for (std::size_t i = 0; joliet && i + 1 < raw.size(); i += 2) {
+        name += static_cast<char32_t>(static_cast<unsigned char>(raw[i]) << 8 | static_cast<unsigned char>(raw[i + 1]));
+    }
+    for (std::size_t i = 0; !joliet && i < raw.size(); ++i) {
+        name += UnicodeCharacter(raw[i]);
+    }
+    std::size_t version = name.rfind(U';');
+    if (version != std::u32string::npos) {
         name.erase(version);
     }
-    if (!joliet && !name.empty() && name.back() == '.') {
+    if (!joliet && !name.empty() && name.back() == U'.') {
         name.pop_back();
     }
-    return name;
+    return FoldedName(name);
 }
 
 }  // namespace
@@ -110,7 +115,7 @@ bool ReadImageLabel(const std::string& imagePath, std::string& label) {
     if (!in || !FindVolume(in, volume)) {
         return false;
     }
-    std::string id = volume.descriptor.substr(kVolumeIdOffset, kVolumeIdSize);
+    std::string id = volume.descriptor.substr(kVolumeIdOffset, kLabelFieldSize);
     label = WithoutTrailingSpaces(volume.joliet ? FromUcs2BigEndian(id) : id);
     return true;
 }
@@ -152,7 +157,8 @@ MediumItem FindOnDisc(const GameDisc& disc, const std::string& relative) {
         return MediumItem::Missing;
     }
     std::string record = volume.descriptor.substr(kRootRecordOffset, 34);
-    for (const std::string& wanted : PathNames(relative)) {
+    for (const std::string& name : ResolvedPathNames(relative)) {
+        std::u32string wanted = FoldedAnsiName(name);
         if ((static_cast<unsigned char>(record[25]) & kDirectoryFlag) == 0) {
             return MediumItem::Missing;
         }
@@ -175,8 +181,7 @@ MediumItem FindOnDisc(const GameDisc& disc, const std::string& relative) {
             std::string candidate = directory.substr(at, length);
             std::size_t nameLength = static_cast<unsigned char>(candidate[32]);
             bool selfOrParent = nameLength == 1 && (candidate[33] == '\0' || candidate[33] == '\1');
-            if (33 + nameLength <= length && !selfOrParent &&
-                CompareNoCase(RecordName(candidate, volume.joliet), wanted.c_str()) == 0) {
+            if (33 + nameLength <= length && !selfOrParent && FoldedRecordName(candidate, volume.joliet) == wanted) {
                 record = candidate;
                 found = true;
             }

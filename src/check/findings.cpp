@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <unordered_map>
 
-#include "process/module_path.h"
 #include "check/medium_files.h"
 #include "check/profile.h"
 #include "setupfile/ini_lines.h"
@@ -16,32 +16,14 @@ namespace {
 
 // What the program hands its profile reader: the value and its terminator.
 constexpr std::size_t kReadSize = kMaxSettingLength + 1;
-// The longest label a Joliet disc holds.
-constexpr std::size_t kMaxVolumeLabel = 16;
 // The Program Files folder of 32-bit programs on 64-bit Windows, the longest
 // usual one; the drive letter may differ, the length doesn't.
 constexpr const char kLongestProgramFiles[] = "C:\\Program Files (x86)";
 // A file that install copies must be opened by this path length.
 constexpr std::size_t kMaxPath = 260;
-
-// The keys of the source form, section by section.
-const SetupKey* const kGeneralKeys[] = {&keys::kMode, &keys::kAppName, &keys::kTargetFolder, &keys::kVolume,
-                                        &keys::kExecute, &keys::kWaitExecute, &keys::kExecuteCD,
-                                        &keys::kWaitExecuteCD};
-const SetupKey* const kTextKeys[] = {
-    &keys::kErrorHeader,     &keys::kErrorCD,          &keys::kErrorPermissions,  &keys::kErrorFile,
-    &keys::kDialogAbortHeader, &keys::kDialogAbort,    &keys::kSuccessHeader,     &keys::kSuccessInstall,
-    &keys::kSuccessUninstall, &keys::kShortcutStart,   &keys::kShortcutReadMe,    &keys::kShortcutUninstall,
-    &keys::kDialogExit,      &keys::kDialogInstall,    &keys::kDialogUninstall,   &keys::kDialogInstallText,
-    &keys::kDialogUninstallText};
-// Values that a box or the dialog shows as they are stored.
-const SetupKey* const kPlainShownKeys[] = {&keys::kAppName, &keys::kErrorHeader, &keys::kDialogAbortHeader,
-                                           &keys::kSuccessHeader, &keys::kDialogExit, &keys::kDialogInstall,
-                                           &keys::kDialogUninstall};
-// Values read with the line-break escape expanded, at install or later.
-const SetupKey* const kExpandedKeys[] = {&keys::kErrorCD, &keys::kErrorPermissions, &keys::kErrorFile,
-                                         &keys::kDialogAbort, &keys::kSuccessInstall, &keys::kSuccessUninstall,
-                                         &keys::kDialogInstallText, &keys::kDialogUninstallText};
+// Run mode takes the installed Setup.exe's own path into a buffer of this
+// size, terminator included; uninstall's is one larger.
+constexpr std::size_t kOwnPathBuffer = 255;
 
 // Folders of the Start menu's Programs folder that belong to Windows.
 const char* const kSpecialGroups[] = {"StartUp", "Administrative Tools", "Accessories", "Accessibility",
@@ -159,9 +141,20 @@ std::size_t EditDistance(const std::string& a, const std::string& b) {
     return row[b.size()];
 }
 
-template <std::size_t N>
-std::string Nearest(const std::string& name, const char* const (&known)[N]) {
-    std::string best = known[0];
+// The sections whose keys Setup.exe reads, each once.
+std::vector<const char*> KeySections() {
+    std::vector<const char*> sections;
+    for (const SetupKey* key : keys::kAll) {
+        if (std::none_of(sections.begin(), sections.end(),
+                         [key](const char* section) { return std::strcmp(section, key->section) == 0; })) {
+            sections.push_back(key->section);
+        }
+    }
+    return sections;
+}
+
+const char* Nearest(const std::string& name, const std::vector<const char*>& known) {
+    const char* best = known.front();
     for (const char* candidate : known) {
         if (EditDistance(name, candidate) < EditDistance(name, best)) {
             best = candidate;
@@ -230,7 +223,9 @@ void CheckStructure(Checker& c) {
             c.Warning(entry.line, "unknown", "entry before any section: never read");
         }
     }
-    const char* const knownSections[] = {"General", "Text", kPreloadDLLsSection, kFilesSection};
+    std::vector<const char*> knownSections = KeySections();
+    knownSections.push_back(kPreloadDLLsSection);
+    knownSections.push_back(kFilesSection);
     for (std::size_t s = 1; s < c.profile.sections.size(); ++s) {
         const ProfileSection& section = c.profile.sections[s];
         const ProfileSection* first = FindProfileSection(c.profile, section.name);
@@ -249,7 +244,7 @@ void CheckStructure(Checker& c) {
             std::string text = "unknown section [" + section.name + "]";
             text += ProfileNameMatches(section.name, kFoldersSection)
                         ? ": only the installed Setup.ini has it, which install writes"
-                        : "; did you mean [" + Nearest(section.name, knownSections) + "]?";
+                        : "; did you mean [" + std::string(Nearest(section.name, knownSections)) + "]?";
             c.Warning(section.line, "unknown", text);
         }
         for (const ProfileEntry& entry : section.entries) {
@@ -270,41 +265,41 @@ void CheckStructure(Checker& c) {
     }
 }
 
+const SetupKey* KnownKey(const char* section, const std::string& name) {
+    for (const SetupKey* key : keys::kAll) {
+        if (std::strcmp(key->section, section) == 0 && ProfileNameMatches(name, key->name)) {
+            return key;
+        }
+    }
+    return nullptr;
+}
+
 void CheckKeyNames(Checker& c) {
-    struct KnownKeys {
-        const char* section;
-        const SetupKey* const* keys;
-        std::size_t count;
-    };
-    const KnownKeys tables[] = {{"General", kGeneralKeys, std::size(kGeneralKeys)},
-                                {"Text", kTextKeys, std::size(kTextKeys)}};
-    for (const KnownKeys& table : tables) {
-        const ProfileSection* section = FindProfileSection(c.profile, table.section);
+    for (const char* sectionName : KeySections()) {
+        const ProfileSection* section = FindProfileSection(c.profile, sectionName);
         if (section == nullptr) {
             continue;
+        }
+        std::vector<const char*> names;
+        for (const SetupKey* key : keys::kAll) {
+            if (std::strcmp(key->section, sectionName) == 0) {
+                names.push_back(key->name);
+            }
         }
         for (const ProfileEntry& entry : section->entries) {
             if (IsComment(entry) || entry.name.empty()) {
                 continue;
             }
-            const SetupKey* nearest = table.keys[0];
-            bool known = false;
-            for (std::size_t k = 0; k < table.count; ++k) {
-                known = known || ProfileNameMatches(entry.name, table.keys[k]->name);
-                if (EditDistance(entry.name, table.keys[k]->name) < EditDistance(entry.name, nearest->name)) {
-                    nearest = table.keys[k];
-                }
-            }
-            if (known) {
-                continue;
-            }
-            if (ProfileNameMatches(entry.name, keys::kDialogText.name)) {
-                c.Warning(entry.line, "unknown",
-                          "DialogText belongs to the installed Setup.ini; write DialogUninstallText");
-            } else {
+            const SetupKey* key = KnownKey(sectionName, entry.name);
+            if (key == nullptr) {
                 c.Warning(entry.line, "unknown",
                           FormatString("unknown key \"%s\" in [%s]; did you mean \"%s\"?", entry.name.c_str(),
-                                       table.section, nearest->name));
+                                       sectionName, Nearest(entry.name, names)));
+            } else if (key->source == KeySource::Installed) {
+                c.Warning(entry.line, "unknown",
+                          FormatString("%s belongs to the installed Setup.ini, which install writes: here it is "
+                                       "never read%s",
+                                       key->name, key == &keys::kDialogText ? "; write DialogUninstallText" : ""));
             }
         }
     }
@@ -343,13 +338,22 @@ std::vector<std::string> CheckList(Checker& c, const char* sectionName) {
     return list;
 }
 
-bool SameFileName(const std::string& a, const char* b) {
-    std::string trimmed = a;
-    // Windows drops dots and blanks at the end of a file name.
-    while (EndsInDotOrBlank(trimmed)) {
-        trimmed.pop_back();
+// A file's path as Windows tells paths apart: one key for all spellings of
+// the same file.
+std::u32string FileNameKey(const std::string& path) {
+    std::string key;
+    for (std::string name : PathNames(path)) {
+        // Windows drops dots and blanks at the end of a name.
+        while (EndsInDotOrBlank(name)) {
+            name.pop_back();
+        }
+        key += "\\" + name;
     }
-    return CompareNoCase(trimmed, b) == 0;
+    return FoldedAnsiName(key);
+}
+
+bool SameFileName(const std::string& a, const char* b) {
+    return FileNameKey(a) == FileNameKey(b);
 }
 
 bool ListHolds(const std::vector<std::string>& list, const std::string& name) {
@@ -361,7 +365,46 @@ bool ListHolds(const std::vector<std::string>& list, const std::string& name) {
     return false;
 }
 
+// A Files entry that install copies from the medium into the target folder.
+void CheckCopiedFile(Checker& c, int line, const std::string& name, const std::string& targetFolder) {
+    std::vector<std::string> names = PathNames(name);
+    if (names.size() > 1) {
+        std::string folder = name.substr(0, name.find_last_of("\\/"));
+        c.Warning(line, "file-folder",
+                  Quoted(name) + " has a folder part: install creates no folders, so the copy works only "
+                                 "where the target folder holds " + Quoted(folder) +
+                      " already (a patch into an existing game folder); elsewhere the install fails");
+    }
+    // The disc of the medium has Joliet names, as Windows reads them.
+    for (const std::string& part : names) {
+        if (part.size() > kMaxJolietName) {
+            c.Error(line, "joliet-name",
+                    FormatString("\"%s\" has a name of %u characters; a disc with Joliet names holds at most %u, so "
+                                 "on the disc the file is named otherwise and install can't find it",
+                                 name.c_str(), static_cast<unsigned>(part.size()),
+                                 static_cast<unsigned>(kMaxJolietName)));
+            break;
+        }
+    }
+    MediumItem item = FindOnMedium(c.mediumDir, name);
+    if (item != MediumItem::File) {
+        c.Error(line, "missing-file", Quoted(name) + (item == MediumItem::Folder
+                                                          ? " is a folder: install copies files only"
+                                                          : " is not on the medium"));
+    }
+    std::size_t destination = std::strlen(kLongestProgramFiles) + 1 + targetFolder.size() + 1 + name.size();
+    if (destination >= kMaxPath) {
+        c.Error(line, "path-length",
+                FormatString("the copy of \"%s\" would have a path of %u characters; Windows opens "
+                             "files by paths of at most %u",
+                             name.c_str(), static_cast<unsigned>(destination), static_cast<unsigned>(kMaxPath - 1)));
+    }
+}
+
 void CheckFiles(Checker& c, const std::vector<std::string>& files, const std::string& targetFolder) {
+    // The first entry of each file, so that a long list is checked in time
+    // in proportion to its length.
+    std::unordered_map<std::u32string, std::size_t> firstEntry;
     for (std::size_t i = 0; i < files.size(); ++i) {
         const std::string& name = files[i];
         int line = c.LineOf(kFilesSection, NumberedKey(static_cast<int>(i) + 1).c_str());
@@ -375,35 +418,19 @@ void CheckFiles(Checker& c, const std::vector<std::string>& files, const std::st
         } else if (dots) {
             c.Error(line, "file-path", Quoted(name) + " holds \".\" or \"..\": the copy would land outside the "
                                                       "target folder or nowhere");
-        } else if (name.find_first_of("\\/") != std::string::npos) {
-            c.Error(line, "file-path", Quoted(name) + " has a folder part: install creates no folders, so the copy "
-                                                      "fails on the user's machine; keep files at the top level");
-        } else if (SameFileName(name, kSetupIni) || SameFileName(name, kSetupExe)) {
+        } else if (names.size() == 1 && (SameFileName(name, kSetupIni) || SameFileName(name, kSetupExe))) {
             c.Error(line, "setup-file", Quoted(name) + " is copied by install itself; listed, " +
                                             (SameFileName(name, kSetupIni)
                                                  ? "it would overwrite the installed Setup.ini"
                                                  : "it is copied twice"));
         } else {
-            MediumItem item = FindOnMedium(c.mediumDir, name);
-            if (item != MediumItem::File) {
-                c.Error(line, "missing-file", Quoted(name) + (item == MediumItem::Folder
-                                                                  ? " is a folder: install copies files only"
-                                                                  : " is not on the medium"));
-            }
-            std::size_t destination = std::strlen(kLongestProgramFiles) + 1 + targetFolder.size() + 1 + name.size();
-            if (destination >= kMaxPath) {
-                c.Error(line, "path-length",
-                        FormatString("the copy of \"%s\" would have a path of %u characters; Windows opens "
-                                     "files by paths of at most %u",
-                                     name.c_str(), static_cast<unsigned>(destination), static_cast<unsigned>(kMaxPath - 1)));
-            }
+            CheckCopiedFile(c, line, name, targetFolder);
         }
-        for (std::size_t j = 0; j < i; ++j) {
-            if (SameFileName(files[j], name.c_str())) {
-                c.Warning(line, "duplicate", Quoted(name) + FormatString(" is listed before, as entry %u: it is "
-                                                                         "copied twice", static_cast<unsigned>(j + 1)));
-                break;
-            }
+        auto first = firstEntry.emplace(FileNameKey(name), i).first;
+        if (first->second != i) {
+            c.Warning(line, "duplicate", Quoted(name) + FormatString(" is listed before, as entry %u: it is "
+                                                                     "copied twice",
+                                                                     static_cast<unsigned>(first->second + 1)));
         }
     }
 }
@@ -419,7 +446,7 @@ void CheckPreloads(Checker& c, const std::vector<std::string>& preloads, const s
     }
 }
 
-void CheckMode(Checker& c) {
+void CheckMode(Checker& c, const std::vector<std::string>& files) {
     const ProfileEntry* entry = FindProfileEntry(c.profile, keys::kMode.section, keys::kMode.name);
     std::string mode = c.Read(keys::kMode);
     if (entry == nullptr || !entry->hasValue) {
@@ -435,6 +462,10 @@ void CheckMode(Checker& c) {
                      : CompareNoCase(mode, kInstalledMode) == 0
                          ? " is not \"Run\": letter case counts; it runs the patch all the same, but say so exactly"
                          : " is neither \"Install\" nor \"Run\": Setup.exe started without a switch runs the patch"));
+    } else if (EqualsExactly(mode, kInstalledMode) && !files.empty()) {
+        c.Warning(entry->line, "run-mode",
+                  "Mode \"Run\" with [Files]: started without a switch (a double-click), Setup.exe runs the patch; "
+                  "only \"Setup.exe -install\" installs it");
     }
 }
 
@@ -470,11 +501,12 @@ void CheckTargetFolder(Checker& c) {
                       " has more than one level: install creates only the last, so the others must exist already");
     }
     std::size_t length = std::strlen(kLongestProgramFiles) + 1 + folder.size() + 1 + std::strlen(kSetupExe);
-    if (length >= kLaunchPathLimit || length >= kUninstallPathLimit) {
+    if (length >= kOwnPathBuffer) {
         c.Error(line, "path-length",
                 FormatString("under %s the installed Setup.exe would have a path of %u characters; run mode "
                              "can take its own path only up to %u",
-                             kLongestProgramFiles, static_cast<unsigned>(length), kLaunchPathLimit - 1));
+                             kLongestProgramFiles, static_cast<unsigned>(length),
+                             static_cast<unsigned>(kOwnPathBuffer - 1)));
     }
 }
 
@@ -535,21 +567,42 @@ void CheckWait(Checker& c) {
 }
 
 void CheckEscapes(Checker& c) {
-    for (const SetupKey* key : kPlainShownKeys) {
-        if (c.IsSet(*key) && c.Read(*key).find("\\n") != std::string::npos) {
+    for (const SetupKey* key : keys::kAll) {
+        // A key that is never read from this file has its finding already.
+        if (!c.IsSet(*key) || key->source != KeySource::Medium) {
+            continue;
+        }
+        std::string value = c.Read(*key);
+        if (key->use == KeyUse::Caption && value.find("\\n") != std::string::npos) {
             c.Warning(c.LineOf(*key), "escape",
                       FormatString("\"\\n\" in %s is shown as it is: only texts break lines", key->name));
         }
-    }
-    for (const SetupKey* key : kExpandedKeys) {
-        std::string value = c.Read(*key);
-        for (std::size_t i = 0; c.IsSet(*key) && i + 1 < value.size(); ++i) {
+        for (std::size_t i = 0; key->use == KeyUse::Text && i + 1 < value.size(); ++i) {
             if (value[i] == '\\' && std::strchr("Nrt", value[i + 1]) != nullptr) {
                 c.Warning(c.LineOf(*key), "escape",
                           FormatString("\"\\%c\" in %s is shown as it is: the only escape is \"\\n\"", value[i + 1],
                                        key->name));
                 break;
             }
+        }
+    }
+}
+
+// An empty value reads as the default, so a text with one can't be made
+// empty; where the default is empty, empty is just what it says.
+void CheckEmptyTexts(Checker& c) {
+    for (const SetupKey* key : keys::kAll) {
+        bool shown = key->use == KeyUse::Caption || key->use == KeyUse::Text;
+        if (!shown || key->source != KeySource::Medium || key->defaultValue[0] == '\0') {
+            continue;
+        }
+        const ProfileEntry* entry = FindProfileEntry(c.profile, key->section, key->name);
+        if (entry != nullptr && entry->hasValue &&
+            ProfileString(c.profile, key->section, key->name, "", kReadSize).empty()) {
+            c.Warning(entry->line, "empty-text",
+                      FormatString("%s is empty, so Setup.exe shows its default \"%s\": an empty value can't make a "
+                                   "text empty",
+                                   key->name, key->defaultValue));
         }
     }
 }
@@ -603,12 +656,19 @@ void CheckVolume(Checker& c) {
             return;
         }
     }
-    if (volume.size() > kMaxVolumeLabel) {
+    if (volume.size() > kLabelFieldSize) {
         c.Warning(line, "volume",
-                  FormatString("Volume \"%s\" has %u characters; the label of a Joliet disc, as Windows shows "
-                               "it, has at most %u: no disc will match",
+                  FormatString("Volume \"%s\" has %u characters; a disc label has at most %u (%u on a disc with "
+                               "Joliet names): no disc will match",
                                volume.c_str(), static_cast<unsigned>(volume.size()),
-                               static_cast<unsigned>(kMaxVolumeLabel)));
+                               static_cast<unsigned>(kLabelFieldSize), static_cast<unsigned>(kMaxJolietLabel)));
+    } else if (volume.size() > kMaxJolietLabel) {
+        c.Warning(line, "volume",
+                  FormatString("Volume \"%s\" has %u characters; Windows shows at most %u of the label of a disc "
+                               "with Joliet names, so only a disc without them (ISO 9660 names only, with a label "
+                               "of up to %u) can match",
+                               volume.c_str(), static_cast<unsigned>(volume.size()),
+                               static_cast<unsigned>(kMaxJolietLabel), static_cast<unsigned>(kLabelFieldSize)));
     } else if (volume.back() == ' ') {
         c.Warning(line, "volume", "Volume " + Quoted(volume) + " ends in a blank, which a disc label can't");
     }
@@ -624,6 +684,21 @@ void CheckExecute(Checker& c, const std::vector<std::string>& files) {
     }
 }
 
+// Run mode looks for ExecuteCD below the root of each drive: a drive in it
+// makes a path that names no file anywhere.
+bool NamesDrive(const std::string& path) {
+    return path.find(':') != std::string::npos;
+}
+
+void CheckExecuteCD(Checker& c) {
+    std::string probe = c.Read(keys::kExecuteCD);
+    if (NamesDrive(probe)) {
+        c.Error(c.LineOf(keys::kExecuteCD), "execute-cd",
+                "ExecuteCD " + Quoted(probe) + " names a drive: run mode looks for it below the root of each CD-ROM "
+                "drive, as " + Quoted("E:\\" + probe) + ", which no file can be, so no drive ever qualifies");
+    }
+}
+
 void CheckGameDisc(Checker& c) {
     std::string volume = c.Read(keys::kVolume);
     if (!volume.empty() && CompareNoCase(volume, c.disc->label.c_str()) != 0) {
@@ -631,7 +706,7 @@ void CheckGameDisc(Checker& c) {
                 "Volume " + Quoted(volume) + " doesn't match the game disc's label " + Quoted(c.disc->label));
     }
     std::string probe = c.Read(keys::kExecuteCD);
-    if (!probe.empty()) {
+    if (!probe.empty() && !NamesDrive(probe)) {
         MediumItem item = FindOnDisc(*c.disc, probe);
         if (item != MediumItem::File) {
             c.Error(c.LineOf(keys::kExecuteCD), "disc-file",
@@ -649,8 +724,8 @@ std::vector<Finding> CheckMedium(const std::string& mediumDir, const std::string
     CheckEncoding(c, setupIni);
     CheckStructure(c);
     CheckKeyNames(c);
-    CheckMode(c);
     std::vector<std::string> files = CheckList(c, kFilesSection);
+    CheckMode(c, files);
     std::vector<std::string> preloads = CheckList(c, kPreloadDLLsSection);
     std::string targetFolder = c.Read(keys::kTargetFolder);
     CheckFiles(c, files, targetFolder);
@@ -664,9 +739,11 @@ std::vector<Finding> CheckMedium(const std::string& mediumDir, const std::string
     CheckTooLong(c);
     CheckWait(c);
     CheckEscapes(c);
+    CheckEmptyTexts(c);
     CheckShortcuts(c, files);
     CheckVolume(c);
     CheckExecute(c, files);
+    CheckExecuteCD(c);
     if (gameDisc != nullptr) {
         CheckGameDisc(c);
     }

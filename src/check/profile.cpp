@@ -1,6 +1,7 @@
 #include "check/profile.h"
 
 #include <cstdint>
+#include <utility>
 
 namespace {
 
@@ -23,6 +24,11 @@ char AnsiCharacter(unsigned long code) {
         }
     }
     return '?';
+}
+
+char32_t UnicodeCharacter(char ansi) {
+    unsigned char c = static_cast<unsigned char>(ansi);
+    return (c >= 0x80 && c < 0xA0) ? kCp1252High[c - 0x80] : c;
 }
 
 namespace {
@@ -83,6 +89,25 @@ std::string CutAtNul(const std::string& text) {
     return text.substr(0, text.find('\0'));
 }
 
+ProfileLookupName LookupName(const std::string& name) {
+    std::string folded = CutAtNul(name);
+    for (char& c : folded) {
+        c = static_cast<char>(FoldAZ(static_cast<unsigned char>(c)));
+    }
+    return folded;
+}
+
+// Only the first section or entry of a name is ever found.
+void AddSection(Profile& profile, ProfileSection section) {
+    profile.firstSection.emplace(LookupName(section.name), profile.sections.size());
+    profile.sections.push_back(std::move(section));
+}
+
+void AddEntry(ProfileSection& section, ProfileEntry entry) {
+    section.firstEntry.emplace(LookupName(entry.name), section.entries.size());
+    section.entries.push_back(std::move(entry));
+}
+
 bool IsQuote(char c) {
     return c == '"' || c == '\'';
 }
@@ -108,8 +133,8 @@ std::string CopyEntry(const std::string& stored, std::size_t size) {
 
 std::string Utf8FromAnsi(const std::string& text) {
     std::string utf8;
-    for (unsigned char c : text) {
-        unsigned long code = (c >= 0x80 && c < 0xA0) ? kCp1252High[c - 0x80] : c;
+    for (char c : text) {
+        char32_t code = UnicodeCharacter(c);
         if (code < 0x80) {
             utf8 += static_cast<char>(code);
         } else if (code < 0x800) {
@@ -156,7 +181,7 @@ Profile ParseProfile(const std::string& bytes) {
         text = bytes;
     }
 
-    profile.sections.push_back(ProfileSection{"", 0, {}});
+    AddSection(profile, ProfileSection{"", 0, {}, {}});
     int lineNumber = 0;
     std::size_t start = 0;
     while (start < text.size()) {
@@ -179,7 +204,7 @@ Profile ParseProfile(const std::string& bytes) {
         if (line[0] == '[') {
             std::size_t close = line.rfind(']');
             if (close != std::string::npos) {
-                profile.sections.push_back(ProfileSection{Trimmed(line.substr(1, close - 1)), lineNumber, {}});
+                AddSection(profile, ProfileSection{Trimmed(line.substr(1, close - 1)), lineNumber, {}, {}});
                 continue;
             }
             profile.unclosedSectionLines.push_back(ProfileOddLine{lineNumber, line});
@@ -193,34 +218,24 @@ Profile ParseProfile(const std::string& bytes) {
         }
         // Unnamed entries in a row are kept once.
         if (!entry.name.empty() || section.entries.empty() || !section.entries.back().name.empty()) {
-            section.entries.push_back(entry);
+            AddEntry(section, std::move(entry));
         }
     }
     return profile;
 }
 
 const ProfileSection* FindProfileSection(const Profile& profile, const std::string& section) {
-    std::string wanted = Trimmed(CutAtNul(section));
-    for (const ProfileSection& candidate : profile.sections) {
-        if (ProfileNameMatches(candidate.name, wanted)) {
-            return &candidate;
-        }
-    }
-    return nullptr;
+    auto found = profile.firstSection.find(LookupName(Trimmed(CutAtNul(section))));
+    return found != profile.firstSection.end() ? &profile.sections[found->second] : nullptr;
 }
 
 const ProfileEntry* FindProfileEntry(const Profile& profile, const std::string& section, const std::string& key) {
-    const ProfileSection* found = FindProfileSection(profile, section);
-    if (found == nullptr) {
+    const ProfileSection* inSection = FindProfileSection(profile, section);
+    if (inSection == nullptr) {
         return nullptr;
     }
-    std::string wanted = Trimmed(CutAtNul(key));
-    for (const ProfileEntry& entry : found->entries) {
-        if (ProfileNameMatches(entry.name, wanted)) {
-            return &entry;
-        }
-    }
-    return nullptr;
+    auto found = inSection->firstEntry.find(LookupName(Trimmed(CutAtNul(key))));
+    return found != inSection->firstEntry.end() ? &inSection->entries[found->second] : nullptr;
 }
 
 std::string ProfileString(const Profile& profile, const std::string& section, const std::string& key,

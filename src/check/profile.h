@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // How the bytes of the file were encoded.
@@ -17,10 +18,16 @@ struct ProfileEntry {
     int line;           // 1-based, as an editor counts (CR LF is one line end)
 };
 
+// A name as the reader looks it up: up to a NUL, letters A to Z folded.
+using ProfileLookupName = std::string;
+
 struct ProfileSection {
     std::string name;  // trimmed; empty for the entries before any section line
     int line;          // 0 for the implicit first section
     std::vector<ProfileEntry> entries;
+    // The index of the first entry of each name, so that a lookup costs the
+    // same in a section of 100,000 entries as in one of ten.
+    std::unordered_map<ProfileLookupName, std::size_t> firstEntry;
 };
 
 // A line that starts with "[" but has no "]": it is read as an entry.
@@ -34,6 +41,8 @@ struct Profile {
     // Always starts with the implicit unnamed section; later sections of the
     // same name (letter case aside) are never looked at.
     std::vector<ProfileSection> sections;
+    // The index of the first section of each name.
+    std::unordered_map<ProfileLookupName, std::size_t> firstSection;
     std::vector<ProfileOddLine> unclosedSectionLines;
 };
 
@@ -44,6 +53,8 @@ Profile ParseProfile(const std::string& bytes);
 
 // A Unicode character in the ANSI code page (Windows-1252), "?" if it lacks it.
 char AnsiCharacter(unsigned long code);
+// The Unicode character of an ANSI one.
+char32_t UnicodeCharacter(char ansi);
 
 // ANSI text (Windows-1252) as UTF-8, as a Linux host names files and shows
 // text.

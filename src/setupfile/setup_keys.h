@@ -4,52 +4,82 @@
 // the installed file then sees exactly the value that install read.
 // No Win32 here.
 
+// How Setup.exe takes a key's value; the checker of a medium judges each kind
+// by its own rules.
+enum class KeyUse {
+    Setting,   // a mode, path, label or switch, taken as it is
+    Caption,   // a caption or button label, shown as it is: "\n" too
+    Text,      // a message or dialog text, in which "\n" breaks the line
+    FileName,  // the file name of a shortcut
+};
+
+// Which Setup.ini an author's value reaches Setup.exe from.
+enum class KeySource {
+    Medium,     // the one the author writes (install may copy it on)
+    Installed,  // only the one that install writes
+};
+
 struct SetupKey {
     const char* section;
     const char* name;
     const char* defaultValue;
+    KeyUse use;
+    KeySource source;
 };
+
+// The one list of keys: each line makes the constant that Setup.exe reads
+// through (keys::kMode, ...) and an entry of keys::kAll, by which the checker
+// knows every key. A key added here is known to both.
+//   KEY(constant, section, name, default, KeyUse, KeySource)
+// clang-format off
+#define SETUP_INI_KEYS(KEY)                                                                                            \
+    KEY(kMode, "General", "Mode", "run", Setting, Medium)                                                               \
+    KEY(kAppName, "General", "AppName", "Patch", Caption, Medium)                                                       \
+    KEY(kTargetFolder, "General", "TargetFolder", "Morvelan", Setting, Medium)                                          \
+    KEY(kVolume, "General", "Volume", "", Setting, Medium)                                                              \
+    KEY(kExecute, "General", "Execute", "", Setting, Medium)                                                            \
+    KEY(kWaitExecute, "General", "WaitExecute", "0", Setting, Medium)                                                   \
+    KEY(kExecuteCD, "General", "ExecuteCD", "", Setting, Medium)                                                        \
+    KEY(kWaitExecuteCD, "General", "WaitExecuteCD", "0", Setting, Medium)                                               \
+    KEY(kErrorHeader, "Text", "ErrorHeader", "Error", Caption, Medium)                                                  \
+    KEY(kErrorCD, "Text", "ErrorCD", "The CD could not be located", Text, Medium)                                       \
+    KEY(kErrorPermissions, "Text", "ErrorPermissions", "Not enough permissions to perform this operation", Text,       \
+        Medium)                                                                                                         \
+    KEY(kErrorFile, "Text", "ErrorFile", "The file(s) could not be created/copied", Text, Medium)                      \
+    KEY(kDialogAbortHeader, "Text", "DialogAbortHeader", "Exit", Caption, Medium)                                       \
+    KEY(kDialogAbort, "Text", "DialogAbort", "Really exit without installing the patch?", Text, Medium)                \
+    KEY(kSuccessHeader, "Text", "SuccessHeader", "Success", Caption, Medium)                                            \
+    KEY(kSuccessInstall, "Text", "SuccessInstall", "Patch process completed", Text, Medium)                             \
+    KEY(kSuccessUninstall, "Text", "SuccessUninstall", "Patch removed", Text, Medium)                                   \
+    KEY(kShortcutStart, "Text", "ShortcutStart", "", FileName, Medium)                                                  \
+    KEY(kShortcutReadMe, "Text", "ShortcutReadMe", "", FileName, Medium)                                                \
+    KEY(kShortcutUninstall, "Text", "ShortcutUninstall", "", FileName, Medium)                                          \
+    KEY(kDialogExit, "Text", "DialogExit", "Exit", Caption, Medium)                                                     \
+    KEY(kDialogInstall, "Text", "DialogInstall", "&Install", Caption, Medium)                                           \
+    KEY(kDialogUninstall, "Text", "DialogUninstall", "&Uninstall", Caption, Medium)                                     \
+    KEY(kDialogInstallText, "Text", "DialogInstallText", "", Text, Medium)                                              \
+    KEY(kDialogUninstallText, "Text", "DialogUninstallText", "", Text, Medium)                                          \
+    /* The installed file carries DialogUninstallText under this key. */                                               \
+    KEY(kDialogText, "Text", "DialogText", "", Text, Installed)                                                         \
+    /* Uninstall's refusal beside a Setup.ini that no install wrote. */                                                 \
+    KEY(kErrorNotInstalled, "Text", "ErrorNotInstalled",                                                                \
+        "No installed patch was found beside this Setup.exe, so nothing was removed", Text, Medium)                    \
+    /* Uninstall's failure when a recorded file can't be removed. Both uninstall */                                    \
+    /* texts go into the installed file only when the medium's file sets them. */                                       \
+    KEY(kErrorUninstall, "Text", "ErrorUninstall",                                                                      \
+        "Some files of the patch could not be removed.\\nClose the patch's programs and try again", Text, Medium)
+// clang-format on
 
 namespace keys {
 
-// General
-inline constexpr SetupKey kMode{"General", "Mode", "run"};
-inline constexpr SetupKey kAppName{"General", "AppName", "Patch"};
-inline constexpr SetupKey kTargetFolder{"General", "TargetFolder", "Morvelan"};
-inline constexpr SetupKey kVolume{"General", "Volume", ""};
-inline constexpr SetupKey kExecute{"General", "Execute", ""};
-inline constexpr SetupKey kWaitExecute{"General", "WaitExecute", "0"};
-inline constexpr SetupKey kExecuteCD{"General", "ExecuteCD", ""};
-inline constexpr SetupKey kWaitExecuteCD{"General", "WaitExecuteCD", "0"};
+#define SETUP_INI_KEY_CONSTANT(constant, section, name, defaultValue, use, source) \
+    inline constexpr SetupKey constant{section, name, defaultValue, KeyUse::use, KeySource::source};
+SETUP_INI_KEYS(SETUP_INI_KEY_CONSTANT)
+#undef SETUP_INI_KEY_CONSTANT
 
-// Text
-inline constexpr SetupKey kErrorHeader{"Text", "ErrorHeader", "Error"};
-inline constexpr SetupKey kErrorCD{"Text", "ErrorCD", "The CD could not be located"};
-inline constexpr SetupKey kErrorPermissions{"Text", "ErrorPermissions", "Not enough permissions to perform this operation"};
-inline constexpr SetupKey kErrorFile{"Text", "ErrorFile", "The file(s) could not be created/copied"};
-inline constexpr SetupKey kDialogAbortHeader{"Text", "DialogAbortHeader", "Exit"};
-inline constexpr SetupKey kDialogAbort{"Text", "DialogAbort", "Really exit without installing the patch?"};
-inline constexpr SetupKey kSuccessHeader{"Text", "SuccessHeader", "Success"};
-inline constexpr SetupKey kSuccessInstall{"Text", "SuccessInstall", "Patch process completed"};
-inline constexpr SetupKey kSuccessUninstall{"Text", "SuccessUninstall", "Patch removed"};
-inline constexpr SetupKey kShortcutStart{"Text", "ShortcutStart", ""};
-inline constexpr SetupKey kShortcutReadMe{"Text", "ShortcutReadMe", ""};
-inline constexpr SetupKey kShortcutUninstall{"Text", "ShortcutUninstall", ""};
-inline constexpr SetupKey kDialogExit{"Text", "DialogExit", "Exit"};
-inline constexpr SetupKey kDialogInstall{"Text", "DialogInstall", "&Install"};
-inline constexpr SetupKey kDialogUninstall{"Text", "DialogUninstall", "&Uninstall"};
-inline constexpr SetupKey kDialogInstallText{"Text", "DialogInstallText", ""};
-inline constexpr SetupKey kDialogUninstallText{"Text", "DialogUninstallText", ""};
-// The installed file carries DialogUninstallText under this key.
-inline constexpr SetupKey kDialogText{"Text", "DialogText", ""};
-// Uninstall's refusal beside a Setup.ini that no install wrote.
-inline constexpr SetupKey kErrorNotInstalled{"Text", "ErrorNotInstalled",
-                                             "No installed patch was found beside this Setup.exe, so nothing was removed"};
-// Uninstall's failure when recorded files stayed. Both uninstall texts go
-// into the installed file only when the medium's file sets them.
-inline constexpr SetupKey kErrorUninstall{"Text", "ErrorUninstall",
-                                          "Some files of the patch could not be removed.\\nClose the patch's programs "
-                                          "and try again"};
+#define SETUP_INI_KEY_ADDRESS(constant, ...) &constant,
+inline constexpr const SetupKey* kAll[] = {SETUP_INI_KEYS(SETUP_INI_KEY_ADDRESS)};
+#undef SETUP_INI_KEY_ADDRESS
 
 }  // namespace keys
 

@@ -36,4 +36,35 @@ printf 'Fake=1\r\n' >>"$work/medium/Setup.ini"
 expect 0 "warnings only" -- "$check" "$work/medium"
 tail -1 "$work/out" | grep -qx '0 errors, 1 warnings' || { echo "FAIL: count line"; cat "$work/out"; failed=1; }
 [ "$("$check" --value general VOLUME "$work/medium")" = SKYRALLY ] || { echo "FAIL: --value"; failed=1; }
+
+# tools/make-medium reads its image back by the Joliet names that Windows
+# shows; a run that fails leaves no image.
+#   image_row STATUS DESCRIPTION IMAGE MESSAGE [--label LABEL]
+image_row() {
+    want=$1 what=$2 image=$3 message=$4
+    shift 4
+    expect "$want" "$what" -- "$make_medium" "$work/medium" "$image" "$@"
+    if [ "$want" -eq 0 ] && [ ! -s "$image" ]; then
+        echo "FAIL: $what: no image"; failed=1
+    fi
+    if [ "$want" -ne 0 ] && [ -e "$image" ]; then
+        echo "FAIL: $what: an image left behind"; failed=1
+    fi
+    grep -qF -- "$message" "$work/out" "$work/err" || { echo "FAIL: $what: no \"$message\""; cat "$work/err"; failed=1; }
+}
+if command -v xorriso >/dev/null; then
+    # Names and labels are UTF-8, whatever the locale says.
+    export LC_ALL=C
+    touch "$work/medium/it's.dat" "$work/medium/Café.dat"
+    image_row 0 "make-medium, names with a quotation mark and an accent" "$work/names.iso" \
+        "label SKYRALLY (ISO 9660 and Joliet)"
+    long=$(printf '%0196d' 0).dat
+    touch "$work/medium/$long"
+    image_row 1 "make-medium, a name that Joliet cuts" "$work/long.iso" "Joliet names differ"
+    rm "$work/medium/$long"
+    # Room for 16 characters, but 33 bytes of the 32 that the ISO 9660 label holds.
+    image_row 1 "make-medium, 11 euro signs" "$work/euro.iso" "takes 33 bytes" --label "€€€€€€€€€€€"
+else
+    echo "tools/make-medium not tried: no xorriso"
+fi
 exit $failed

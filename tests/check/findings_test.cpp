@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -39,8 +40,24 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-// A medium with Setup.exe and the two files of kCleanIni, and a game disc
-// folder labelled RALLY holding Game\Rally.exe, under a fresh folder.
+// Setup.ini names a file in the ANSI code page; a Linux host holds the name
+// in UTF-8.
+std::string OnDiskName(const std::string& ansi) {
+#ifdef _WIN32
+    return ansi;
+#else
+    return Utf8FromAnsi(ansi);
+#endif
+}
+
+// Files of the medium that only some rows list: one in a folder, one whose
+// name of 65 characters a disc with Joliet names can't hold.
+const std::string kFolderFile = "Data\\Tracks.dat";
+const std::string kLongName = std::string(61, 'L') + ".dat";
+
+// A medium with Setup.exe, the two files of kCleanIni and the two above, and
+// a game disc folder labelled RALLY holding Game\Rally.exe, under a fresh
+// folder.
 class MediumFolder {
 public:
     MediumFolder() {
@@ -50,7 +67,9 @@ public:
         fs::remove_all(root_);
         fs::create_directories(Medium());
         fs::create_directories(Disc() / "Game");
-        for (const char* name : {"Setup.exe", "GamePatch.exe", "GamePatch.txt"}) {
+        fs::create_directories(Medium() / "Data");
+        for (const std::string& name : {std::string("Setup.exe"), std::string("GamePatch.exe"),
+                                        std::string("GamePatch.txt"), std::string("Data/Tracks.dat"), kLongName}) {
             WriteFile(Medium() / name, "x");
         }
         WriteFile(Disc() / "Game" / "Rally.exe", "x");
@@ -90,6 +109,7 @@ struct FindingCase {
     int line;
     bool withDisc = false;
     bool withoutSetupExe = false;
+    const char* says = "";  // a piece of the finding's text, where the code alone doesn't tell
 };
 
 class FindingCodes : public ::testing::TestWithParam<FindingCase> {};
@@ -109,6 +129,7 @@ TEST_P(FindingCodes, GiveTheOneFindingOfTheMistake) {
     EXPECT_EQ(findings[0].code, row.code);
     EXPECT_EQ(findings[0].severity, row.severity);
     EXPECT_EQ(findings[0].line, row.line);
+    EXPECT_NE(findings[0].text.find(row.says), std::string::npos) << findings[0].text;
 }
 
 const std::string kFiles2 = "2=\"GamePatch.txt\"\r\n";
@@ -119,16 +140,20 @@ std::string CaseName(const ::testing::TestParamInfo<FindingCase>& info) {
     for (const char* c = info.param.code; *c != '\0'; ++c) {
         name += *c == '-' ? '_' : *c;
     }
-    return name;
+    // Some codes have a row for each of their causes.
+    return name + "_" + std::to_string(info.index);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    OneRowACode, FindingCodes,
+    EveryCode, FindingCodes,
     ::testing::Values(
         FindingCase{"mode", "Mode=\"Install\"", "Mode=\"install\"", Severity::Error, 2},
+        FindingCase{"run-mode", "Mode=\"Install\"", "Mode=\"Run\"", Severity::Warning, 2},
         FindingCase{"list-gap", kFiles2, kFiles2 + "4=\"GamePatch.txt\"\r\n", Severity::Error, 15},
         FindingCase{"missing-file", kFiles2, kFiles2 + "3=\"Missing.txt\"\r\n", Severity::Error, 15},
-        FindingCase{"file-path", kFiles2, kFiles2 + "3=\"Data\\GamePatch.txt\"\r\n", Severity::Error, 15},
+        FindingCase{"file-path", kFiles2, kFiles2 + "3=\"..\\GamePatch.txt\"\r\n", Severity::Error, 15},
+        FindingCase{"file-folder", kFiles2, kFiles2 + "3=\"" + kFolderFile + "\"\r\n", Severity::Warning, 15},
+        FindingCase{"joliet-name", kFiles2, kFiles2 + "3=\"" + kLongName + "\"\r\n", Severity::Error, 15},
         FindingCase{"setup-file", kFiles2, kFiles2 + "3=\"setup.ini\"\r\n", Severity::Error, 15},
         FindingCase{"no-setup-exe", "", "", Severity::Error, 0, false, true},
         FindingCase{"target-folder", "TargetFolder=\"Rally Patch\"", "TargetFolder=\"..\\Windows\"", Severity::Error,
@@ -141,13 +166,21 @@ INSTANTIATE_TEST_SUITE_P(
                     Severity::Error, 12},
         FindingCase{"disc-label", "Volume=\"RALLY\"", "Volume=\"RALLY2\"", Severity::Error, 5, true},
         FindingCase{"disc-file", "ExecuteCD=\"Game\\Rally.exe\"", "ExecuteCD=\"Game\"", Severity::Error, 6, true},
+        // Run mode looks for it below each drive's root: with the game disc or
+        // without, and without a look at the drive it names.
+        FindingCase{"execute-cd", "ExecuteCD=\"Game", "ExecuteCD=\"D:\\Game", Severity::Error, 6},
+        FindingCase{"execute-cd", "ExecuteCD=\"Game", "ExecuteCD=\"D:\\Game", Severity::Error, 6, true},
         FindingCase{"wait", "Execute=\"GamePatch.exe\"\r\n", "Execute=\"GamePatch.exe\"\r\nWaitExecute=\"yes\"\r\n",
                     Severity::Warning, 8},
         FindingCase{"escape", kTextEnd, kTextEnd + "DialogExit=\"E\\nxit\"\r\n", Severity::Warning, 12},
+        FindingCase{"empty-text", kTextEnd, kTextEnd + "ErrorHeader=\"\"\r\n", Severity::Warning, 12},
         FindingCase{"unknown", "Mode=\"Install\"\r\n", "Mode=\"Install\"\r\nAppNme=\"Rally\"\r\n", Severity::Warning,
                     3},
         FindingCase{"shortcut", "ShortcutReadMe=\"Read me\"", "ShortcutReadMe=\"start\"", Severity::Warning, 10},
-        FindingCase{"volume", "Volume=\"RALLY\"", "Volume=\"RALLY PATCH DISC 1\"", Severity::Warning, 5},
+        FindingCase{"volume", "Volume=\"RALLY\"", "Volume=\"RALLY PATCH DISC 1\"", Severity::Warning, 5, false, false,
+                    "only a disc without them"},
+        FindingCase{"volume", "Volume=\"RALLY\"", "Volume=\"" + std::string(33, 'R') + "\"", Severity::Warning, 5,
+                    false, false, "no disc will match"},
         FindingCase{"encoding", "AppName=\"Rally Patch\"", "AppName=\"Rally \xC9t\xE9\"", Severity::Warning, 3},
         FindingCase{"duplicate", kFiles2, kFiles2 + "2=\"Other.txt\"\r\n", Severity::Warning, 15},
         FindingCase{"syntax", kTextEnd, kTextEnd + "DialogExit\r\n", Severity::Warning, 12},
@@ -156,6 +189,36 @@ INSTANTIATE_TEST_SUITE_P(
         FindingCase{"target-parent", "TargetFolder=\"Rally Patch\"", "TargetFolder=\"Rally\\Patch\"",
                     Severity::Warning, 4}),
     CaseName);
+
+// Media that work as their authors meant.
+struct WorkingCase {
+    const char* what;
+    std::string from;  // a piece of kCleanIni ...
+    std::string to;    // ... and what replaces it
+};
+
+class WorkingMedia : public ::testing::TestWithParam<WorkingCase> {};
+
+TEST_P(WorkingMedia, GiveNoFinding) {
+    const WorkingCase& row = GetParam();
+    MediumFolder folder;
+    std::vector<Finding> findings =
+        CheckMedium(folder.Medium().string(), Replaced(kCleanIni, row.from, row.to), nullptr);
+    EXPECT_TRUE(findings.empty()) << Listed(findings);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryKnownCase, WorkingMedia,
+    ::testing::Values(
+        // Read from the medium's own file by "Setup.exe -uninstall" started there.
+        WorkingCase{"ErrorNotInstalled", kTextEnd, kTextEnd + "ErrorNotInstalled=\"Start it from the Start menu\"\r\n"},
+        // Copied into the installed file, where uninstall reads it.
+        WorkingCase{"ErrorUninstall", kTextEnd, kTextEnd + "ErrorUninstall=\"Close the game\"\r\n"},
+        // Empty is its default.
+        WorkingCase{"EmptyTextWithoutDefault", kTextEnd, kTextEnd + "DialogInstallText=\"\"\r\n"},
+        // Joined to "E:\", it makes "E:\\Game\Rally.exe", which Windows reads as "E:\Game\Rally.exe".
+        WorkingCase{"ExecuteCDFromTheRoot", "ExecuteCD=\"Game", "ExecuteCD=\"\\Game"}),
+    [](const ::testing::TestParamInfo<WorkingCase>& info) { return std::string(info.param.what); });
 
 TEST(CheckMedium, CleanMediumAndGameDiscGiveNoFinding) {
     MediumFolder folder;
@@ -167,6 +230,25 @@ TEST(CheckMedium, CleanMediumAndGameDiscGiveNoFinding) {
     std::vector<Finding> findings =
         CheckMedium(folder.Medium().string(), Replaced(kCleanIni, "\"RALLY\"", "\"rally\""), &disc);
     EXPECT_TRUE(findings.empty()) << Listed(findings);
+}
+
+TEST(CheckMedium, LongFileListTakesTimeInProportion) {
+    constexpr int kEntries = 50000;
+    // Far above what a linear check takes even under the sanitizers or Wine; a
+    // check whose every entry looks through all the others takes minutes.
+    constexpr double kMostSeconds = 30;
+    MediumFolder folder;
+    std::string ini = kCleanIni;
+    for (int number = 3; number <= kEntries; ++number) {
+        ini += std::to_string(number) + "=\"GamePatch.txt\"\r\n";
+    }
+    auto start = std::chrono::steady_clock::now();
+    std::vector<Finding> findings = CheckMedium(folder.Medium().string(), ini, nullptr);
+    std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    // Each entry after the second copies GamePatch.txt again.
+    ASSERT_EQ(findings.size(), static_cast<std::size_t>(kEntries - 2));
+    EXPECT_EQ(findings.back().code, "duplicate");
+    EXPECT_LT(took.count(), kMostSeconds) << kEntries << " entries";
 }
 
 TEST(CheckMedium, SamplePatchChecksClean) {
@@ -184,26 +266,24 @@ TEST(CheckMedium, SamplePatchChecksClean) {
 
 TEST(FindOnMedium, FindsNamesAsWindowsDoes) {
     MediumFolder folder;
-    // Setup.ini names the file in the ANSI code page; a Linux host holds it in
-    // UTF-8. Windows finds it whatever the case of its letters.
-#ifdef _WIN32
-    const std::string stored = "Th\xE9.txt";
-#else
-    const std::string stored = Utf8FromAnsi("Th\xE9.txt");
-#endif
-    WriteFile(folder.Medium() / stored, "x");
+    // Windows finds a file whatever the case of its letters.
+    WriteFile(folder.Medium() / OnDiskName("Th\xE9.txt"), "x");
     EXPECT_EQ(FindOnMedium(folder.Medium().string(), "tH\xE9.TXT"), MediumItem::File);
     EXPECT_EQ(FindOnMedium(folder.Medium().string(), "th\xC9.txt"), MediumItem::File);
     EXPECT_EQ(FindOnMedium(folder.Medium().string(), "the.txt"), MediumItem::Missing);
     EXPECT_EQ(FindOnMedium(folder.Disc().string(), "/GAME\\rally.exe"), MediumItem::File);
     EXPECT_EQ(FindOnMedium(folder.Disc().string(), "game"), MediumItem::Folder);
+    // ".." goes no higher than the root.
+    EXPECT_EQ(FindOnMedium(folder.Disc().string(), "..\\Game\\.\\Rally.exe"), MediumItem::File);
+    EXPECT_EQ(FindOnMedium(folder.Disc().string(), "..\\medium\\GamePatch.exe"), MediumItem::Missing);
 }
 
 TEST(GameDiscImage, GivesTheJolietLabelAndItsFiles) {
     MediumFolder folder;
+    WriteFile(folder.Disc() / "Game" / OnDiskName("Caf\xE9.exe"), "x");
     fs::path image = folder.Root() / "disc.iso";
-    std::string command = "xorriso -as mkisofs -quiet -J -V \"Rally Disc 2026\" -o \"" + image.string() + "\" \"" +
-                          folder.Disc().string() + "\" >/dev/null 2>&1";
+    std::string command = "xorriso -as mkisofs -quiet -input-charset UTF-8 -J -V \"Rally Disc 2026\" -o \"" +
+                          image.string() + "\" \"" + folder.Disc().string() + "\" >/dev/null 2>&1";
     if (std::system(command.c_str()) != 0) {
         GTEST_SKIP() << "no xorriso to make an image with";
     }
@@ -216,6 +296,10 @@ TEST(GameDiscImage, GivesTheJolietLabelAndItsFiles) {
     EXPECT_EQ(FindOnDisc(disc, "Game"), MediumItem::Folder);
     EXPECT_EQ(FindOnDisc(disc, "Game\\Missing.exe"), MediumItem::Missing);
     EXPECT_EQ(FindOnDisc(disc, "Game\\Rally.exe\\x"), MediumItem::Missing);
+    // Names compare as on a folder drive: accented letters ignore case too, and
+    // ".." stops at the root.
+    EXPECT_EQ(FindOnDisc(disc, "GAME\\CAF\xC9.EXE"), MediumItem::File);
+    EXPECT_EQ(FindOnDisc(disc, "..\\Game\\Rally.exe"), MediumItem::File);
 }
 
 }  // namespace
