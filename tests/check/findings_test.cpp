@@ -214,11 +214,30 @@ INSTANTIATE_TEST_SUITE_P(
         WorkingCase{"ErrorNotInstalled", kTextEnd, kTextEnd + "ErrorNotInstalled=\"Start it from the Start menu\"\r\n"},
         // Copied into the installed file, where uninstall reads it.
         WorkingCase{"ErrorUninstall", kTextEnd, kTextEnd + "ErrorUninstall=\"Close the game\"\r\n"},
+        // The longest label that a Joliet disc shows.
+        WorkingCase{"VolumeOfSixteenCharacters", "Volume=\"RALLY\"", "Volume=\"RALLY PATCH DISC\""},
         // Empty is its default.
         WorkingCase{"EmptyTextWithoutDefault", kTextEnd, kTextEnd + "DialogInstallText=\"\"\r\n"},
         // Joined to "E:\", it makes "E:\\Game\Rally.exe", which Windows reads as "E:\Game\Rally.exe".
         WorkingCase{"ExecuteCDFromTheRoot", "ExecuteCD=\"Game", "ExecuteCD=\"\\Game"}),
     [](const ::testing::TestParamInfo<WorkingCase>& info) { return std::string(info.param.what); });
+
+// A file saved as UTF-16 reads as the platform reads it, in either byte order.
+TEST(ParseProfile, ReadsUtf16InTheOrderItsMarkGives) {
+    const std::string text = "[General]\r\nAppName=Rally\r\n";
+    std::string little = "\xFF\xFE";
+    std::string big = "\xFE\xFF";
+    for (char c : text) {
+        little += std::string{c, '\0'};
+        big += std::string{'\0', c};
+    }
+    const Profile fromLittle = ParseProfile(little);
+    const Profile fromBig = ParseProfile(big);
+    EXPECT_EQ(fromLittle.encoding, ProfileEncoding::Utf16LeBom);
+    EXPECT_EQ(fromBig.encoding, ProfileEncoding::Utf16BeBom);
+    EXPECT_EQ(ProfileString(fromLittle, "General", "AppName", "", 100), "Rally");
+    EXPECT_EQ(ProfileString(fromBig, "General", "AppName", "", 100), "Rally");
+}
 
 TEST(CheckMedium, CleanMediumAndGameDiscGiveNoFinding) {
     MediumFolder folder;
