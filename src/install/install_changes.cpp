@@ -3,16 +3,20 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <utility>
 
+#include "install/install_step.h"
 #include "setupfile/paths.h"
 
 namespace {
 
-// GetTempFileNameW takes the first three characters of its prefix.
-const wchar_t kSetAsidePrefix[] = L"old";
 // A destination named without a folder lies in the current one.
 const wchar_t kCurrentFolder[] = L".";
+// Set-aside files are called old<process id>-<count>.tmp: no other run, and
+// no earlier one of this run, uses the name.
+const wchar_t kSetAsideFormat[] = L"old%lx-%x.tmp";
+constexpr std::size_t kSetAsideNameSize = 32;
 
 // The write that follows opens the file as the C library's "wb" does: for
 // writing, sharing reading and writing. A file that refuses this now
@@ -29,25 +33,70 @@ bool CanBeOpenedForWriting(const std::wstring& path) {
     return true;
 }
 
-// Renames the file to a name of its own folder that nothing else uses; that
-// name, or empty when the file stays where it is. A rename keeps the bytes
-// and the attributes, and needs no room on the disk.
-std::wstring SetAside(const std::wstring& path) {
+std::u16string Utf16Of(const std::wstring& text) {
+    return std::u16string(text.begin(), text.end());
+}
+
+std::wstring WideOf(const std::u16string& text) {
+    return std::wstring(text.begin(), text.end());
+}
+
+// A name in the folder of `path` that nothing uses. It is not reserved: a
+// start after a kill must be able to tell from its being there that the
+// rename into it happened.
+std::wstring UnusedSetAsideName(const std::wstring& path, InstallChanges& changes) {
     std::wstring folder = DirectoryPart(path);
     if (folder.empty()) {
         folder = kCurrentFolder;
     }
-    wchar_t unique[MAX_PATH] = L"";
-    // Reserves the name by creating an empty file under it.
-    if (GetTempFileNameW(folder.c_str(), kSetAsidePrefix, 0, unique) == 0) {
+    for (;;) {
+        wchar_t name[kSetAsideNameSize];
+        (void)std::swprintf(name, kSetAsideNameSize, kSetAsideFormat, GetCurrentProcessId(), changes.setAsideCount++);
+        const std::wstring candidate = JoinWithBackslash(folder, name);
+        if (!PathExists(candidate)) {
+            return candidate;
+        }
+    }
+}
+
+// Renames the file to a name of its own folder that nothing else uses,
+// once the journal knows the name; that name, or empty when the file stays
+// where it is. A rename keeps the bytes and the attributes, and needs no
+// room on the disk.
+std::wstring SetAside(const std::wstring& path, InstallChanges& changes) {
+    const std::wstring unused = UnusedSetAsideName(path, changes);
+    // The user's file is at stake from here: the entry must survive a power cut.
+    if (changes.journal != nullptr &&
+        !WriteAhead(*changes.journal, JournalEntry{JournalEntryKind::SetAside, Utf16Of(path), Utf16Of(unused)}, true)) {
         return std::wstring();
     }
-    if (!MoveFileExW(path.c_str(), unique, MOVEFILE_REPLACE_EXISTING)) {
-        // Should this fail too, an empty file is all that is left behind.
-        (void)DeleteFileW(unique);
+    // Never over another file: the name was free a moment ago.
+    if (!MoveFileExW(path.c_str(), unused.c_str(), 0)) {
         return std::wstring();
     }
-    return unique;
+    AfterInstallChange();
+    return unused;
+}
+
+// Deletes a file that the run wrote, and puts back the file it replaced;
+// true when the path is as it was before the run.
+bool UndoWrite(const WrittenPath& file) {
+    // A set-aside file that isn't there was never renamed: the path still
+    // holds the earlier file, and nothing of this run.
+    if (!file.setAside.empty() && !PathExists(file.setAside)) {
+        return true;
+    }
+    // Nothing may be there: the write failed (and cleaned up) or never came.
+    // A file that another program holds open, sharing its deletion, goes
+    // when that program lets go; the deletion has happened all the same.
+    const bool deleted = DeleteFileW(file.path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND ||
+                         GetLastError() == ERROR_PATH_NOT_FOUND;
+    if (file.setAside.empty()) {
+        return deleted;
+    }
+    // Fails while the new file is still there; the old one then keeps its
+    // other name rather than being lost, and the journal keeps the way back.
+    return MoveFileW(file.setAside.c_str(), file.path.c_str()) != FALSE;
 }
 
 }  // namespace
@@ -65,13 +114,12 @@ bool MakeWayFor(const std::wstring& path, InstallChanges& changes) {
         if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
             return false;
         }
-        RecordNewFile(path, changes);
-        return true;
+        return RecordNewFile(path, changes);
     }
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || !CanBeOpenedForWriting(path)) {
         return false;
     }
-    std::wstring setAside = SetAside(path);
+    std::wstring setAside = SetAside(path, changes);
     if (setAside.empty()) {
         return false;
     }
@@ -79,8 +127,24 @@ bool MakeWayFor(const std::wstring& path, InstallChanges& changes) {
     return true;
 }
 
-void RecordNewFile(const std::wstring& path, InstallChanges& changes) {
+bool RecordNewFile(const std::wstring& path, InstallChanges& changes) {
+    // Nobody's file is at stake: what a kill leaves unwritten is only a file
+    // of this run that the repair then doesn't know of.
+    if (changes.journal != nullptr &&
+        !WriteAhead(*changes.journal, JournalEntry{JournalEntryKind::NewFile, Utf16Of(path), u""}, false)) {
+        return false;
+    }
     changes.files.push_back({path, std::wstring()});
+    return true;
+}
+
+bool RecordNewFolder(const std::wstring& folder, InstallChanges& changes) {
+    if (changes.journal != nullptr &&
+        !WriteAhead(*changes.journal, JournalEntry{JournalEntryKind::NewFolder, Utf16Of(folder), u""}, false)) {
+        return false;
+    }
+    changes.newFolders.push_back(folder);
+    return true;
 }
 
 bool IsNewFolder(const std::wstring& folder, const InstallChanges& changes) {
@@ -91,34 +155,40 @@ bool MakeSureFolderExists(const std::wstring& folder, InstallChanges& changes) {
     if (PathExists(folder)) {
         return true;
     }
+    if (!RecordNewFolder(folder, changes)) {
+        return false;
+    }
     // Whether the folder is there afterwards is what counts, not the call's result.
     (void)CreateDirectoryW(folder.c_str(), nullptr);
     if (!PathExists(folder)) {
         return false;
     }
-    changes.newFolders.push_back(folder);
+    AfterInstallChange();
     return true;
 }
 
-void RollBack(const InstallChanges& changes) {
+bool RollBack(const InstallChanges& changes) {
+    bool undone = true;
     for (auto file = changes.files.rbegin(); file != changes.files.rend(); ++file) {
-        // Nothing may be there: the write failed (and cleaned up) or never came.
-        (void)DeleteFileW(file->path.c_str());
-        if (!file->setAside.empty()) {
-            // Fails only when the new file couldn't be deleted; the old one
-            // then keeps its other name rather than being lost.
-            (void)MoveFileW(file->setAside.c_str(), file->path.c_str());
-        }
+        undone = UndoWrite(*file) && undone;
     }
     for (auto folder = changes.newFolders.rbegin(); folder != changes.newFolders.rend(); ++folder) {
         // Fails, as it should, while the folder still holds anything.
         (void)RemoveDirectoryW(folder->c_str());
     }
+    return undone;
 }
 
-void KeepChanges(const InstallChanges& changes) {
+void KeepChanges(InstallChanges& changes) {
+    // Without the note a start after a kill would take the install for one
+    // to undo; should it not be written, the set-aside files simply stay.
+    if (changes.journal != nullptr &&
+        !WriteAhead(*changes.journal, JournalEntry{JournalEntryKind::Finished, u"", u""}, true)) {
+        return;
+    }
+    AfterInstallChange();
     for (const WrittenPath& file : changes.files) {
-        if (file.setAside.empty()) {
+        if (file.setAside.empty() || !PathExists(file.setAside)) {
             continue;
         }
         // A read-only file can't be deleted until its attributes are reset.
@@ -126,5 +196,28 @@ void KeepChanges(const InstallChanges& changes) {
         // The file passed the write test when it was set aside, so nothing
         // holds it; a failure leaves a stray file, which harms nothing.
         (void)DeleteFileW(file.setAside.c_str());
+        AfterInstallChange();
     }
+}
+
+InstallChanges ChangesOfJournal(const std::vector<JournalEntry>& entries, bool& finished) {
+    InstallChanges changes;
+    finished = false;
+    for (const JournalEntry& entry : entries) {
+        switch (entry.kind) {
+            case JournalEntryKind::NewFolder:
+                changes.newFolders.push_back(WideOf(entry.path));
+                break;
+            case JournalEntryKind::NewFile:
+                changes.files.push_back({WideOf(entry.path), std::wstring()});
+                break;
+            case JournalEntryKind::SetAside:
+                changes.files.push_back({WideOf(entry.path), WideOf(entry.setAside)});
+                break;
+            case JournalEntryKind::Finished:
+                finished = true;
+                break;
+        }
+    }
+    return changes;
 }

@@ -1,9 +1,13 @@
 #pragma once
 // What an install changes on disk, kept so that a failure can put the disk
-// back as it was and a success can let go of what was set aside.
+// back as it was and a success can let go of what was set aside. While an
+// install runs, each change is written into its journal before it is made,
+// so that a start after a kill can do the same from there.
 
 #include <string>
 #include <vector>
+
+#include "install/install_journal.h"
 
 // A path the install writes, and the name under which the file that was
 // there before waits to be put back (empty when there was none).
@@ -15,6 +19,8 @@ struct WrittenPath {
 struct InstallChanges {
     std::vector<WrittenPath> files;       // in the order they were written
     std::vector<std::wstring> newFolders;  // folders that didn't exist before, in the order they were made
+    InstallJournal* journal = nullptr;    // none while a repair undoes an earlier run's changes
+    unsigned setAsideCount = 0;           // set-aside names are never used twice in a run
 };
 
 // Whether anything, a file or a folder, is at `path`.
@@ -24,14 +30,19 @@ bool PathExists(const std::wstring& path);
 // already there is renamed to a unique name in its folder, keeping its bytes
 // and attributes for a roll-back. False, with nothing changed or recorded,
 // when the path is a folder, a file that can't be opened for writing (so the
-// write would fail anyway) or can't be renamed, or a path that can't even be
-// asked about.
+// write would fail anyway) or can't be renamed, a path that can't even be
+// asked about, or when the journal can't be written.
 bool MakeWayFor(const std::wstring& path, InstallChanges& changes);
 
-// Records a file about to be written where surely nothing was before.
-void RecordNewFile(const std::wstring& path, InstallChanges& changes);
+// Records a file about to be written where surely nothing was before; false
+// when the journal can't be written.
+bool RecordNewFile(const std::wstring& path, InstallChanges& changes);
 
-// Whether this run made `folder` (as MakeSureFolderExists recorded it).
+// Records a folder about to be made where nothing is; false when the journal
+// can't be written.
+bool RecordNewFolder(const std::wstring& folder, InstallChanges& changes);
+
+// Whether this run made `folder` (as RecordNewFolder recorded it).
 bool IsNewFolder(const std::wstring& folder, const InstallChanges& changes);
 
 // Creates the last level of `folder` when nothing is there, and records it
@@ -40,8 +51,15 @@ bool MakeSureFolderExists(const std::wstring& folder, InstallChanges& changes);
 
 // Undoes the changes, last first: deletes each written file and puts back
 // the file it replaced, then removes each new folder that is empty again.
-// What can't be undone is passed over; the rest is still undone.
-void RollBack(const InstallChanges& changes);
+// What can't be undone is passed over; the rest is still undone. True when
+// every file is as it was (a folder kept for something else in it counts as
+// undone).
+bool RollBack(const InstallChanges& changes);
 
-// After a finished install: deletes the files that were set aside.
-void KeepChanges(const InstallChanges& changes);
+// After a finished install: notes in the journal that it is done, then
+// deletes the files that were set aside.
+void KeepChanges(InstallChanges& changes);
+
+// The changes that a journal names, for a start that finds it; whether the
+// install had finished goes to `finished`.
+InstallChanges ChangesOfJournal(const std::vector<JournalEntry>& entries, bool& finished);

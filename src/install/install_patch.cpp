@@ -5,20 +5,27 @@
 #include <algorithm>
 #include <memory>
 #include <new>
+#include <set>
 #include <string>
 #include <vector>
 
-#include "process/elevation.h"
-#include "process/module_path.h"
 #include "install/file_copy.h"
 #include "install/install_changes.h"
+#include "install/install_journal.h"
+#include "install/install_repair.h"
+#include "install/install_step.h"
 #include "install/registry_key.h"
 #include "install/start_menu.h"
+#include "process/elevation.h"
+#include "process/file_names.h"
+#include "process/module_path.h"
+#include "process/target_lock.h"
 #include "setupfile/code_page.h"
 #include "setupfile/installed_setup.h"
 #include "setupfile/paths.h"
 #include "setupfile/settings.h"
 #include "setupfile/setup_keys.h"
+#include "setupfile/text.h"
 #include "ui/message_box.h"
 #include "ui/setup_dialog.h"
 
@@ -48,6 +55,8 @@ struct InstallSettings {
     std::string dialogInstall;
     std::string dialogInstallText;
     std::string targetFolder;
+    std::string repairedInterrupted;
+    std::string errorAlreadyRunning;
 };
 
 // Every text a failure may need is read before the first failure can happen.
@@ -74,6 +83,10 @@ void ReadSettingsBeforeRightsTest(InstallSettings& settings) {
     settings.copied.dialogUninstallText = ReadSetting(keys::kDialogUninstallText);
     settings.copied.errorNotInstalled = ReadSettingIfSet(keys::kErrorNotInstalled);
     settings.copied.errorUninstall = ReadSettingIfSet(keys::kErrorUninstall);
+    settings.copied.errorAlreadyRunning = ReadSettingIfSet(keys::kErrorAlreadyRunning);
+    settings.copied.errorInterrupted = ReadSettingIfSet(keys::kErrorInterrupted);
+    settings.repairedInterrupted = ReadText(keys::kRepairedInterrupted);
+    settings.errorAlreadyRunning = ReadText(keys::kErrorAlreadyRunning);
 }
 
 void ReadSettingsAfterRightsTest(InstallSettings& settings) {
@@ -133,14 +146,12 @@ bool CopySourceFiles(const std::vector<std::wstring>& sourceNames, const std::ws
     for (const std::wstring& name : sourceNames) {
         const std::wstring destination = JoinWithBackslash(targetFolder, name);
         const bool plainName = name.find_first_of(L"\\/:") == std::wstring::npos && name != L"." && name != L"..";
-        if (folderIsNew && plainName) {
-            RecordNewFile(destination, changes);
-        } else if (!MakeWayFor(destination, changes)) {
+        const bool madeWay =
+            folderIsNew && plainName ? RecordNewFile(destination, changes) : MakeWayFor(destination, changes);
+        if (!madeWay || !CopyFileThroughBuffer(kCurrentFolderPrefix + name, destination, *buffer)) {
             return false;
         }
-        if (!CopyFileThroughBuffer(kCurrentFolderPrefix + name, destination, *buffer)) {
-            return false;
-        }
+        AfterInstallChange();
         createdFiles.push_back(destination);
     }
     return true;
@@ -152,10 +163,61 @@ int ReportFailure(const std::string& text, const std::string& caption) {
     return kFailed;
 }
 
-// Once the target folder is in place a failure leaves the disk as it found it.
-int RollBackAndReportFailure(const InstallChanges& changes, const InstallSettings& settings) {
-    RollBack(changes);
+// Once the journal is there a failure leaves the disk as it found it; what
+// can't be put back now stays in the journal for the next start.
+int RollBackAndReportFailure(const InstallChanges& changes, InstallJournal& journal, const InstallSettings& settings) {
+    if (RollBack(changes)) {
+        EndJournal(journal);
+    } else {
+        CloseJournal(journal);
+    }
     return ReportFailure(settings.errorFile, settings.copied.errorHeader);
+}
+
+// The earlier install's record, when the target folder holds an installed
+// Setup.ini (its record starts with that file itself), with a relative
+// entry taken in the folder; empty lists otherwise.
+InstalledRecord EarlierRecord(const std::wstring& installedSetup, const std::wstring& targetFolder) {
+    InstalledRecord earlier = ReadInstalledRecord(installedSetup);
+    for (std::vector<std::wstring>* list : {&earlier.files, &earlier.folders}) {
+        for (std::wstring& path : *list) {
+            if (IsRelativePath(path)) {
+                path = JoinWithBackslash(targetFolder, path);
+            }
+        }
+    }
+    const bool installed = EqualsExactly(earlier.mode, kInstalledMode) && !earlier.files.empty() &&
+                           SameFileName(FullPathOf(earlier.files[0]), FullPathOf(installedSetup));
+    return installed ? earlier : InstalledRecord{};
+}
+
+// What the file system compares of a path: its full form in upper case.
+std::wstring ComparedForm(const std::wstring& path) {
+    std::wstring form = FullPathOf(path);
+    if (!form.empty()) {
+        (void)CharUpperBuffW(&form[0], static_cast<DWORD>(form.size()));
+    }
+    return form;
+}
+
+// Appends to `list` each of `earlier` that the list doesn't hold and that is
+// still there as a file (or, for folders, as a folder): what an install over
+// an earlier one leaves of it, so that uninstall removes both.
+void CarryOn(const std::vector<std::wstring>& earlier, std::vector<std::wstring>& list, bool folders) {
+    std::set<std::wstring> listed;
+    for (const std::wstring& path : list) {
+        listed.insert(ComparedForm(path));
+    }
+    for (const std::wstring& path : earlier) {
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        const bool isFolder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (attributes == INVALID_FILE_ATTRIBUTES || isFolder != folders) {
+            continue;
+        }
+        if (listed.insert(ComparedForm(path)).second) {
+            list.push_back(path);
+        }
+    }
 }
 
 }  // namespace
@@ -176,6 +238,22 @@ int InstallPatch() {
     const std::wstring targetFolder = JoinWithBackslash(programFiles, WideFromAnsi(settings.targetFolder));
     ReadSettingsAfterRightsTest(settings);
 
+    // Two runs in one folder would undo each other's files.
+    if (!TakeTargetLock(targetFolder)) {
+        return ReportFailure(settings.errorAlreadyRunning, settings.copied.errorHeader);
+    }
+    // A run that was killed half-way is put right before anything else.
+    switch (RepairInterruptedInstall(targetFolder)) {
+        case RepairOutcome::PutBack:
+            (void)ShowMessage(settings.repairedInterrupted, settings.copied.errorHeader, MB_OK);
+            break;
+        case RepairOutcome::NotPossible:
+            return ReportFailure(settings.errorFile, settings.copied.errorHeader);
+        case RepairOutcome::NothingToRepair:
+        case RepairOutcome::Finished:
+            break;
+    }
+
     FillDialogTexts(settings);
     const INT_PTR answer = RunSetupDialog();
     if (answer == kDialogNotShown || answer == kDialogCancelled) {
@@ -183,17 +261,23 @@ int InstallPatch() {
     }
 
     // Refused before anything is made: an install there couldn't be used.
-    if (!InstalledExePathFits(targetFolder)) {
+    // Without its journal nothing is made either.
+    InstallJournal journal;
+    if (!InstalledExePathFits(targetFolder) || !StartJournal(targetFolder, journal)) {
         return ReportFailure(settings.errorFile, settings.copied.errorHeader);
     }
     InstallChanges changes;
+    changes.journal = &journal;
     if (!MakeSureFolderExists(targetFolder, changes)) {
-        return ReportFailure(settings.errorFile, settings.copied.errorHeader);
+        return RollBackAndReportFailure(changes, journal, settings);
     }
     const std::wstring installedSetup = JoinWithBackslash(targetFolder, kSetupIniName);
+    // Read before the file is replaced: the new record carries the old one on.
+    const InstalledRecord earlier = EarlierRecord(installedSetup, targetFolder);
     if (!MakeWayFor(installedSetup, changes) || !WriteInstalledSetup(installedSetup, settings.copied)) {
-        return RollBackAndReportFailure(changes, settings);
+        return RollBackAndReportFailure(changes, journal, settings);
     }
+    AfterInstallChange();
 
     std::vector<std::wstring> createdFolders{targetFolder};
     std::vector<std::wstring> sourceNames{kSetupExeName};
@@ -203,16 +287,21 @@ int InstallPatch() {
     }
 
     if (!CopySourceFiles(sourceNames, targetFolder, createdFiles, changes)) {
-        return RollBackAndReportFailure(changes, settings);
+        return RollBackAndReportFailure(changes, journal, settings);
     }
 
     CreateStartMenuGroup(targetFolder, settings.copied.appName, settings.shortcutNames, createdFiles,
                          createdFolders, changes);
+    CarryOn(earlier.files, createdFiles, false);
+    CarryOn(earlier.folders, createdFolders, true);
     // Without its whole record the install couldn't be removed again.
     if (!AppendInstallRecord(installedSetup, createdFiles, createdFolders)) {
-        return RollBackAndReportFailure(changes, settings);
+        return RollBackAndReportFailure(changes, journal, settings);
     }
+    AfterInstallChange();
     KeepChanges(changes);
+    EndJournal(journal);
+    AfterInstallChange();
 
     (void)ShowMessage(settings.successInstall, settings.copied.successHeader, MB_OK);
     return kSucceeded;

@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "process/library_search.h"
+#include "install/install_step.h"
 #include "setupfile/code_page.h"
 #include "setupfile/paths.h"
 
@@ -114,13 +115,17 @@ bool FindProgramsFolder(std::wstring& folder) {
     return true;
 }
 
-// A fresh group folder: an empty one, even read-only or hidden, is replaced;
-// one that still holds files stays, with normal attributes. Failures show up
-// later, when the shortcuts can't be saved into it.
+// The group folder with normal attributes: one that was there keeps its
+// files, read-only, hidden or not; a missing one is made. An empty one is
+// not removed and made again, which would come out the same but for a
+// moment without the user's folder that a kill could make last. Failures
+// show up later, when the shortcuts can't be saved into it.
 void ResetGroupFolder(const std::wstring& folder) {
-    (void)SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
-    (void)RemoveDirectoryW(folder.c_str());
-    (void)CreateDirectoryW(folder.c_str(), nullptr);
+    if (PathExists(folder)) {
+        (void)SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+    } else {
+        (void)CreateDirectoryW(folder.c_str(), nullptr);
+    }
 }
 
 // Saves the link through its persist interface. A link path longer than the
@@ -149,11 +154,11 @@ void CreateStartMenuGroup(const std::wstring& targetFolder, const std::string& a
         return;
     }
     std::wstring groupFolder = JoinWithBackslash(programsFolder, WideFromAnsi(appName));
-    const bool groupExisted = PathExists(groupFolder);
-    ResetGroupFolder(groupFolder);
     // A group that was there before, even empty, stays after a roll-back.
-    if (!groupExisted && PathExists(groupFolder)) {
-        changes.newFolders.push_back(groupFolder);
+    // Without the journal's word on a new one, no group is made at all.
+    if (PathExists(groupFolder) || RecordNewFolder(groupFolder, changes)) {
+        ResetGroupFolder(groupFolder);
+        AfterInstallChange();
     }
     createdFolders.push_back(groupFolder);
 
@@ -170,6 +175,7 @@ void CreateStartMenuGroup(const std::wstring& targetFolder, const std::string& a
         if (MakeWayFor(linkPath, changes)) {
             (void)CreateShortcut(targetPath, linkPath, targetFolder, shortcut.description, shortcut.arguments,
                                  shortcut.iconIndex);
+            AfterInstallChange();
         }
         createdFiles.push_back(linkPath);
     }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "process/library_search.h"
+#include "process/file_names.h"
 #include "process/module_path.h"
 #include "launch/library_name.h"
 #include "setupfile/code_page.h"
@@ -22,6 +23,7 @@ constexpr DWORD kVolumeTextSize = 256;
 const char kWaitValue[] = "1";
 constexpr int kLaunchedStatus = 0;
 constexpr int kNoCdStatus = -1;
+constexpr int kInterruptedStatus = -1;
 
 // All settings are read before the current directory leaves the start folder.
 struct LaunchSettings {
@@ -212,6 +214,14 @@ std::wstring FindCdRoot(const std::string& volume, const std::string& executeCD,
 
 int LaunchPatch() {
     const LaunchSettings settings = ReadLaunchSettings();
+
+    // Beside the journal of a killed install, the installed files may be
+    // half written or an earlier patch's: nothing of them is started.
+    const std::wstring ownPath = ExecutablePath(kLaunchPathLimit);
+    if (!ownPath.empty() && InterruptedInstallBeside(ExecutableFolderOf(ownPath))) {
+        (void)ShowMessage(ReadText(keys::kErrorInterrupted), settings.errorHeader, MB_OK);
+        return kInterruptedStatus;
+    }
 
     // An empty drive must fail the label or probe query quietly instead of
     // bringing up the system's "no disk" box.

@@ -45,7 +45,8 @@ std::wstring ArgumentsAfterProgramName(const wchar_t* line) {
 
 namespace {
 
-const char kMarkerPrefix[] = "Local\\PatchSetup.ElevatedStart.";
+const char kObjectPrefix[] = "Local\\PatchSetup.";
+const char kRestartMarkerKind[] = "ElevatedStart";
 
 // FNV-1a, 32 bits: object names can't hold the path itself (no backslash,
 // and a path may be longer than a name may be).
@@ -54,7 +55,7 @@ constexpr std::uint32_t kFnvPrime = 16777619u;
 
 }  // namespace
 
-std::string RestartMarkerName(const std::wstring& path) {
+std::string SessionObjectName(const char* kind, const std::wstring& path) {
     std::uint32_t hash = kFnvOffset;
     // Each character's code, two bytes of it at a time as the platform holds it.
     for (wchar_t c : path) {
@@ -65,5 +66,9 @@ std::string RestartMarkerName(const std::wstring& path) {
     }
     char hex[9];
     std::snprintf(hex, sizeof(hex), "%08x", static_cast<unsigned>(hash));
-    return kMarkerPrefix + std::string(hex);
+    return kObjectPrefix + std::string(kind) + "." + hex;
+}
+
+std::string RestartMarkerName(const std::wstring& path) {
+    return SessionObjectName(kRestartMarkerKind, path);
 }

@@ -34,3 +34,7 @@ std::wstring ArgumentsAfterProgramName(const wchar_t* line);
 // The name of the object that marks a second start of the executable at
 // `path`: the same for both starts, whatever the letter case of the path.
 std::string RestartMarkerName(const std::wstring& path);
+
+// The name of a kernel object of this program for a path, in the session's
+// namespace: `kind` and a hash of the path with the letters A to Z folded.
+std::string SessionObjectName(const char* kind, const std::wstring& path);

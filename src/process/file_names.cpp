@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "process/library_search.h"
+#include "setupfile/journal_lines.h"
+#include "setupfile/paths.h"
 
 namespace {
 
@@ -45,4 +47,10 @@ bool SameFileName(const std::wstring& first, const std::wstring& second) {
                               static_cast<int>(second.size()), TRUE) == CSTR_EQUAL;
     }
     return UpperCase(first) == UpperCase(second);
+}
+
+bool InterruptedInstallBeside(const std::wstring& folder) {
+    const std::wstring full = WithoutFinalBackslash(FullPathOf(folder));
+    const bool driveRoot = full.size() == 2 && full[1] == L':';
+    return !driveRoot && GetFileAttributesW(JournalPathOf(full).c_str()) != INVALID_FILE_ATTRIBUTES;
 }

@@ -10,3 +10,8 @@ std::wstring FullPathOf(const std::wstring& path);
 // Whether two full paths name the same file: the file system ignores the
 // letter case of every alphabet, not only of A to Z.
 bool SameFileName(const std::wstring& first, const std::wstring& second);
+
+// Whether the journal of an install into `folder` lies beside it: that
+// install was killed half-way, and only a start from its medium puts the
+// folder right. A drive's root is never a target folder.
+bool InterruptedInstallBeside(const std::wstring& folder);

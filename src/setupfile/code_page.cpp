@@ -66,6 +66,16 @@ std::string RecordValueOf(const std::wstring& path) {
     return MarkedUnicodePath(Utf16Of(path));
 }
 
+std::wstring PathOfRecordValue(const std::wstring& value) {
+    std::string ascii;
+    std::u16string path;
+    // The marked form is plain ASCII, the same in every code page.
+    if (ExactAnsiFrom(value, ascii) && ReadMarkedUnicodePath(ascii, path)) {
+        return WideOf(path);
+    }
+    return value;
+}
+
 std::wstring PathOfRecordValue(const std::string& value) {
     std::u16string path;
     if (ReadMarkedUnicodePath(value, path)) {

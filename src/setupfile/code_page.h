@@ -16,5 +16,7 @@ bool ExactAnsiFrom(const std::wstring& text, std::string& ansi);
 // the Unicode mark otherwise.
 std::string RecordValueOf(const std::wstring& path);
 
-// The path that a record value names, in either form.
+// The path that a record value names, in either form; read by the ANSI
+// reader, or by the wide one, which turns the code page's bytes to UTF-16.
 std::wstring PathOfRecordValue(const std::string& value);
+std::wstring PathOfRecordValue(const std::wstring& value);

@@ -1,5 +1,7 @@
 #include "setupfile/installed_setup.h"
 
+#include <windows.h>
+
 #include <cstdio>
 
 #include "setupfile/code_page.h"
@@ -45,7 +47,38 @@ void PutRecordSection(std::FILE* file, const char* section, const std::vector<st
     Put(file, kLineEnd);
 }
 
+// What the platform's reader gives for a key of the file at `path`, as a
+// wide string; empty for a missing key or an empty value.
+std::wstring ReadValueOf(const std::wstring& path, const wchar_t* section, const std::wstring& key) {
+    std::vector<wchar_t> buffer(kMaxSettingLength + 2, L'\0');
+    const DWORD length = GetPrivateProfileStringW(section, key.c_str(), L"", buffer.data(),
+                                                  static_cast<DWORD>(kMaxSettingLength + 1), path.c_str());
+    return std::wstring(buffer.data(), length);
+}
+
+std::vector<std::wstring> ReadRecordList(const std::wstring& path, const wchar_t* section) {
+    std::vector<std::wstring> paths;
+    for (int number = 1;; ++number) {
+        const std::wstring value = ReadValueOf(path, section, std::to_wstring(number));
+        if (value.empty()) {
+            return paths;
+        }
+        paths.push_back(PathOfRecordValue(value));
+    }
+}
+
 }  // namespace
+
+InstalledRecord ReadInstalledRecord(const std::wstring& path) {
+    InstalledRecord record;
+    std::string mode;
+    // The mode is compared as bytes of the code page, as the start reads it.
+    (void)ExactAnsiFrom(ReadValueOf(path, L"General", L"Mode"), mode);
+    record.mode = mode;
+    record.files = ReadRecordList(path, L"Files");
+    record.folders = ReadRecordList(path, L"Folders");
+    return record;
+}
 
 bool WriteInstalledSetup(const std::wstring& path, const InstalledSetupValues& values) {
     // Binary mode: CR LF must reach the file unchanged.
@@ -73,6 +106,8 @@ bool WriteInstalledSetup(const std::wstring& path, const InstalledSetupValues& v
     PutValue(file, keys::kSuccessUninstall, values.successUninstall);
     PutValueIfSet(file, keys::kErrorNotInstalled, values.errorNotInstalled);
     PutValueIfSet(file, keys::kErrorUninstall, values.errorUninstall);
+    PutValueIfSet(file, keys::kErrorAlreadyRunning, values.errorAlreadyRunning);
+    PutValueIfSet(file, keys::kErrorInterrupted, values.errorInterrupted);
     Put(file, kLineEnd);
 
     // Each entry is written as soon as it is read, under its own number.

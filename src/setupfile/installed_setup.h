@@ -20,11 +20,24 @@ struct InstalledSetupValues {
     std::string dialogUninstallText;
     std::string successHeader;
     std::string successUninstall;
-    // Uninstall's own failure texts: written only when the source sets them,
-    // so an installed file without them keeps the bytes it always had.
+    // The failure texts of uninstall and run mode: written only when the
+    // source sets them, so an installed file without them keeps the bytes it
+    // always had.
     std::string errorNotInstalled;
     std::string errorUninstall;
+    std::string errorAlreadyRunning;
+    std::string errorInterrupted;
 };
+
+// The install record of the installed Setup.ini at `path`, read through the
+// platform's reader as uninstall reads it: its Mode and its two lists, each
+// entry as the path it names (a relative one as it stands).
+struct InstalledRecord {
+    std::string mode;
+    std::vector<std::wstring> files;
+    std::vector<std::wstring> folders;
+};
+InstalledRecord ReadInstalledRecord(const std::wstring& path);
 
 // Creates (or empties) the file at `path` and writes the sections General,
 // Text and PreloadDLLs; the PreloadDLLs entries are read from the source

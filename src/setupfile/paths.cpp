@@ -65,6 +65,12 @@ std::wstring DirectoryPart(const std::wstring& path) {
     return DirectoryOf(path, [](wchar_t) { return false; });
 }
 
+bool IsRelativePath(const std::wstring& path) {
+    const bool fromRoot = !path.empty() && (path[0] == L'\\' || path[0] == L'/');
+    const bool withDrive = path.size() >= 2 && path[1] == L':';
+    return !fromRoot && !withDrive;
+}
+
 std::string WithoutFinalBackslash(const std::string& folder) {
     return Without(folder);
 }

@@ -20,6 +20,10 @@ std::string DirectoryPart(const std::string& path, LeadBytePredicate isLeadByte)
 // The same for a wide path, which knows no double-byte characters.
 std::wstring DirectoryPart(const std::wstring& path);
 
+// Whether `path` is taken relative to a folder: no drive, no root, no
+// network path.
+bool IsRelativePath(const std::wstring& path);
+
 // `folder` without one final backslash, if it has one.
 std::string WithoutFinalBackslash(const std::string& folder);
 std::wstring WithoutFinalBackslash(const std::wstring& folder);

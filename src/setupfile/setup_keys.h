@@ -67,7 +67,16 @@ struct SetupKey {
     /* Uninstall's failure when a recorded file can't be removed. Both uninstall */                                    \
     /* texts go into the installed file only when the medium's file sets them. */                                       \
     KEY(kErrorUninstall, "Text", "ErrorUninstall",                                                                      \
-        "Some files of the patch could not be removed.\\nClose the patch's programs and try again", Text, Medium)
+        "Some files of the patch could not be removed.\\nClose the patch's programs and try again", Text, Medium) \
+    /* A second install or uninstall of the same folder while one runs. */                                              \
+    KEY(kErrorAlreadyRunning, "Text", "ErrorAlreadyRunning", "Setup is already running.", Text, Medium)                 \
+    /* The installed copy beside the journal of an install that was killed. */                                          \
+    KEY(kErrorInterrupted, "Text", "ErrorInterrupted",                                                                  \
+        "The last setup of this patch was interrupted.\\nStart the setup from the disc again to set it right.",       \
+        Text, Medium)                                                                                                   \
+    /* Install's word on the interrupted run that it has just undone. */                                                \
+    KEY(kRepairedInterrupted, "Text", "RepairedInterrupted",                                                            \
+        "The last setup of this patch was interrupted.\\nEverything it had changed is back as it was.", Text, Medium)
 // clang-format on
 
 namespace keys {

@@ -8,6 +8,7 @@
 #include "process/elevation.h"
 #include "process/file_names.h"
 #include "process/module_path.h"
+#include "process/target_lock.h"
 #include "setupfile/code_page.h"
 #include "setupfile/paths.h"
 #include "setupfile/settings.h"
@@ -219,6 +220,11 @@ int UninstallPatch() {
     if (executable.empty() || !SetCurrentDirectoryW(OwnFolderOf(executable).c_str())) {
         return ReportFailure(ExpandLineBreaks(keys::kErrorUninstall.defaultValue), keys::kErrorHeader.defaultValue);
     }
+    // The installed Setup.ini may be half written, or an earlier one: the
+    // start from the medium must put the folder right first.
+    if (InterruptedInstallBeside(OwnFolderOf(executable))) {
+        return ReportFailure(ReadText(keys::kErrorInterrupted), ReadSetting(keys::kErrorHeader));
+    }
     const std::wstring record = FullPathOf(kSetupIniName);
     if (!IsInstalledSetup(record)) {
         return ReportFailure(ReadText(keys::kErrorNotInstalled), ReadSetting(keys::kErrorHeader));
@@ -231,6 +237,11 @@ int UninstallPatch() {
         if (elevated.start != ElevatedStart::NotStarted) {
             return elevated.start == ElevatedStart::Finished ? elevated.exitStatus : 0;
         }
+    }
+
+    // An install or another uninstall of this folder may be running.
+    if (!TakeTargetLock(OwnFolderOf(executable))) {
+        return ReportFailure(ReadText(keys::kErrorAlreadyRunning), ReadSetting(keys::kErrorHeader));
     }
 
     const UninstallTexts texts = ReadUninstallTexts();

@@ -78,6 +78,10 @@ HWND WaitForMessageBoxOnly(const driver::ChildProcess& process, DWORD timeoutMs)
     return WaitForDialog(process, IsMessageBox, timeoutMs);
 }
 
+HWND WaitForDialogOrBox(const driver::ChildProcess& process, DWORD timeoutMs) {
+    return WaitForDialog(process, IsSetupDialogOrMessageBox, timeoutMs);
+}
+
 std::string SourceSetupIni(const std::string& targetFolder, const std::vector<std::string>& files) {
     std::vector<std::string> lines = {
         "[General]",

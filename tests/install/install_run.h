@@ -88,6 +88,10 @@ InstallRun RunInstall(const std::string& exe, const std::string& folder,
 // picture has the control id of a box's text (0xFFFF).
 HWND WaitForMessageBoxOnly(const driver::ChildProcess& process, DWORD timeoutMs = driver::kDefaultTimeoutMs);
 
+// The setup dialog or a message box, whichever the process shows first; null
+// when it ends or the time runs out first.
+HWND WaitForDialogOrBox(const driver::ChildProcess& process, DWORD timeoutMs = driver::kDefaultTimeoutMs);
+
 // The entries of a folder, "" when it is missing; for readable failures.
 std::string DescribeFolder(const std::string& path);
 

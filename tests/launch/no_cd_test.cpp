@@ -69,4 +69,20 @@ INSTANTIATE_TEST_SUITE_P(Texts, NoCdDriveBox, ::testing::ValuesIn(kFailureBoxCas
                              return std::string(info.param.name);
                          });
 
+// Beside the journal of an install that was killed, the installed files may
+// be half written: its own box comes before any drive is looked at.
+TEST_F(NoCdDrive, BesideTheJournalOfAKilledInstallItStartsNothing) {
+    const std::string journal = LauncherFolder().Path() + ".install-journal";
+    ASSERT_TRUE(testenv::WriteFileBytes(journal, "Patch Setup install journal 1\r\n"));
+    const launchtest::BoxResult result = LaunchUntilBox(
+        IniText({"[General]", "Execute=\"prog.exe\"", "[Text]", "ErrorInterrupted=\"Start the disc's\\nsetup\"",
+                 "[PreloadDLLs]", "1=\"one.dll\""}));
+    testenv::RemoveTree(journal);
+    ASSERT_TRUE(result.shown);
+    EXPECT_EQ(result.box.text, "Start the disc's\r\nsetup");
+    ASSERT_TRUE(result.ended);
+    EXPECT_EQ(result.status, 0xFFFFFFFFu);
+    EXPECT_TRUE(result.eventsAtEnd.empty()) << "loaded or started: " << result.eventsAtEnd.front().module;
+}
+
 }  // namespace

@@ -412,6 +412,30 @@ INSTANTIATE_TEST_SUITE_P(Holders, UninstallHeldFileTest,
                                            HolderCase{"RunningProgram", Holder::RunningProgram}),
                          [](const ::testing::TestParamInfo<HolderCase>& info) { return info.param.name; });
 
+// An install into the folder was killed half-way: its installed Setup.ini
+// may be half written, or an earlier one, and only the medium's start puts
+// the folder right.
+TEST_F(UninstallTest, BesideTheJournalOfAKilledInstallItChangesNothing) {
+    AddFile(target_ / "data.bin");
+    WriteStandardIni(RecordSection("Files", {Ini(), Exe(), target_ / "data.bin"}) +
+                     RecordSection("Folders", {target_.Path()}));
+    const std::string journal = target_.Path() + ".install-journal";
+    FileRemover removeJournal(journal);
+    AddFile(journal);
+    const std::vector<std::string> before = FolderEntries(target_.Path());
+
+    EXPECT_TRUE(StartUninstall(process_, Exe(), elsewhere_.Path()));
+    const ConfirmedRun run = FinishAtTheBox(process_);
+    ASSERT_TRUE(run.boxShown) << "no box, or the dialog instead";
+    EXPECT_EQ(run.box.caption, "Problem");
+    EXPECT_EQ(run.box.text,
+              "The last setup of this patch was interrupted.\r\nStart the setup from the disc again to set it right.");
+    ASSERT_TRUE(run.exited);
+    EXPECT_EQ(run.exitCode, 0xFFFFFFFFu);
+    EXPECT_EQ(FolderEntries(target_.Path()), before);
+    EXPECT_EQ(FileBytes(Exe()), exeBytes_);
+}
+
 TEST_F(UninstallTest, RelativeRecordEntriesMeanTheOwnFolder) {
     // A name unlikely to clash with anything else in the shared temporary folder.
     const std::string relative = "relative-entry-" + std::to_string(GetCurrentProcessId());

@@ -1,0 +1,3 @@
+#include "install/install_step.h"
+
+void AfterInstallChange() {}

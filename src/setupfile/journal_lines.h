@@ -1,0 +1,36 @@
+#pragma once
+// The install journal: what a running install is about to change, written
+// ahead of each change, so that the next start can put the disk back after
+// a kill. One entry a line, CR LF; paths in the percent-encoded UTF-8 of
+// record_path.h, fields apart by a tab. No Win32 here.
+
+#include <string>
+#include <vector>
+
+enum class JournalEntryKind {
+    NewFolder,  // a folder that nothing was at: removed again when empty
+    NewFile,    // a file written where nothing was: deleted again
+    SetAside,   // the file at `path` waits under `setAside` to be put back
+    Finished,   // the install is done: only the set-aside files are left to delete
+};
+
+struct JournalEntry {
+    JournalEntryKind kind;
+    std::u16string path;
+    std::u16string setAside;  // for SetAside only
+};
+
+// The first line of every journal: a file without it is no journal of ours.
+std::string JournalHeaderLine();
+
+std::string JournalLine(const JournalEntry& entry);
+
+// The entries of a journal's text, in the order written. A last line cut
+// short (the install was killed while writing it) was never acted on and is
+// left out, and so is everything from a line that can't be read. False when
+// the text doesn't begin with the header.
+bool ReadJournal(const std::string& text, std::vector<JournalEntry>& entries);
+
+// Where the journal of an install into `folder` lies: beside the folder, not
+// in it, so that it can be written before the folder is made.
+std::wstring JournalPathOf(const std::wstring& folder);

@@ -1,0 +1,378 @@
+// Installs that are killed half-way, started twice at once, or run over an
+// earlier install: the next start from the medium puts the disk back
+// exactly as it was, one run at a time changes a folder, and an uninstall
+// removes every version.
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "install_run.h"
+
+namespace installtest {
+namespace {
+
+using testenv::FolderEntries;
+using testenv::PathExists;
+
+constexpr DWORD kKilledStatus = 0xDEAD;
+const char kRepairedShown[] =
+    "The last setup of this patch was interrupted.\r\nEverything it had changed is back as it was.";
+const char kAlreadyRunningShown[] = "Setup is already running.";
+const char kUninstalledShown[] = "Patch removed";
+const char kKillVariable[] = "SETUP_KILL_AFTER_STEP";
+
+// What a folder holds: every name with its bytes and attributes.
+struct Held {
+    std::string bytes;
+    DWORD attributes;
+    bool operator==(const Held& other) const { return bytes == other.bytes && attributes == other.attributes; }
+};
+using FolderState = std::map<std::string, Held>;
+
+FolderState StateOf(const std::string& folder) {
+    FolderState state;
+    if (!testenv::IsFolder(folder)) {
+        state["<no folder>"] = Held{"", 0};
+        return state;
+    }
+    for (const std::string& name : FolderEntries(folder)) {
+        const std::string path = folder + "\\" + name;
+        Held held{"", GetFileAttributesW(testenv::WideFromUtf8(path).c_str())};
+        (void)testenv::ReadFileBytes(path, held.bytes);
+        state[name] = held;
+    }
+    return state;
+}
+
+std::string Names(const FolderState& state) {
+    std::string names;
+    for (const auto& entry : state) {
+        names += "[" + entry.first + "]";
+    }
+    return names;
+}
+
+// Set-aside copies and journals that a finished run must not leave.
+bool HoldsLeftovers(const std::string& folder) {
+    for (const std::string& name : FolderEntries(folder)) {
+        if (name.rfind("old", 0) == 0 && name.size() > 4 && name.substr(name.size() - 4) == ".tmp") {
+            return true;
+        }
+    }
+    return false;
+}
+
+class InterruptedInstallTest : public InstallTest {
+protected:
+    void TearDown() override {
+        (void)SetEnvironmentVariableA(kKillVariable, nullptr);
+        InstallTest::TearDown();
+    }
+
+    // The folders the patch writes into, as a user's machine may hold them:
+    // files that the install overwrites (one read-only, one hidden), one that
+    // it leaves alone, and a file under the name of its uninstall shortcut.
+    void PlaceEarlierState(const std::vector<std::string>& overwritten) {
+        testenv::RemoveTree(TargetFolder());
+        testenv::RemoveTree(GroupFolder());
+        ASSERT_TRUE(CreateDirectoryA(TargetFolder().c_str(), nullptr));
+        ASSERT_TRUE(CreateDirectoryA(GroupFolder().c_str(), nullptr));
+        for (std::size_t i = 0; i < overwritten.size(); ++i) {
+            ASSERT_TRUE(testenv::WriteFileBytes(TargetFolder() + "\\" + overwritten[i], "earlier " + overwritten[i]));
+        }
+        if (!overwritten.empty()) {
+            ASSERT_TRUE(SetFileAttributesA((TargetFolder() + "\\" + overwritten[0]).c_str(), FILE_ATTRIBUTE_READONLY));
+            ASSERT_TRUE(SetFileAttributesA((TargetFolder() + "\\" + overwritten.back()).c_str(),
+                                           FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+        }
+        ASSERT_TRUE(testenv::WriteFileBytes(TargetFolder() + "\\keep.txt", "the user's own"));
+        ASSERT_TRUE(testenv::WriteFileBytes(GroupFolder() + "\\Remove It.lnk", "earlier shortcut"));
+    }
+
+    std::string Journal() const { return TargetFolder() + ".install-journal"; }
+
+    // Setup.exe started again as the user would, with the medium current:
+    // the box it shows before its dialog, if any, is read and closed, and
+    // the dialog is left. The box's text, or empty when none came.
+    std::string StartAgainAndCancel() {
+        driver::ChildProcess process;
+        const std::string exe = testenv::SetupExePath();
+        EXPECT_TRUE(process.Start(exe, testenv::CommandLineFor(exe, ""), medium_.Path()));
+        HWND window = WaitForDialogOrBox(process);
+        std::string boxText;
+        if (window != nullptr && driver::IsMessageBox(window)) {
+            boxText = driver::ReadMessageBox(window).text;
+            EXPECT_TRUE(driver::PressButton(window, IDOK));
+            EXPECT_TRUE(driver::WaitForWindowGone(window));
+            window = WaitForDialogOrBox(process);
+        }
+        EXPECT_TRUE(window != nullptr && driver::IsSetupDialog(window)) << "no dialog after the repair";
+        if (window != nullptr && driver::IsSetupDialog(window)) {
+            EXPECT_TRUE(driver::PressButton(window, IDCANCEL));
+            HWND question = WaitForMessageBoxOnly(process);
+            EXPECT_NE(question, nullptr);
+            if (question != nullptr) {
+                EXPECT_TRUE(driver::PressButton(question, IDYES));
+            }
+        }
+        DWORD status = 1;
+        EXPECT_TRUE(process.WaitForExit(status));
+        EXPECT_EQ(status, 0u);
+        return boxText;
+    }
+
+    // The installed Setup.exe with "-uninstall", confirmed.
+    void Uninstall() {
+        const std::string exe = TargetFolder() + "\\Setup.exe";
+        driver::ChildProcess process;
+        ASSERT_TRUE(process.Start(exe, testenv::CommandLineFor(exe, "-uninstall"), TargetFolder()));
+        HWND dialog = driver::WaitForSetupDialog(process.Id());
+        ASSERT_NE(dialog, nullptr);
+        ASSERT_TRUE(driver::PressButton(dialog, IDOK));
+        ASSERT_TRUE(driver::WaitForWindowGone(dialog));
+        HWND box = WaitForMessageBoxOnly(process);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(driver::ReadMessageBox(box).text, kUninstalledShown);
+        ASSERT_TRUE(driver::PressButton(box, IDOK));
+        DWORD status = 1;
+        ASSERT_TRUE(process.WaitForExit(status));
+        EXPECT_EQ(status, 0u);
+    }
+
+    // After an install and its uninstall: the user's own file, nothing else.
+    void ExpectNothingLeftBut(const FolderState& kept) {
+        EXPECT_EQ(StateOf(TargetFolder()), kept) << Names(StateOf(TargetFolder()));
+        EXPECT_FALSE(PathExists(GroupFolder())) << DescribeFolder(GroupFolder());
+        EXPECT_FALSE(PathExists(Journal()));
+    }
+
+    FolderState KeptByTheUser() const {
+        FolderState kept;
+        kept["keep.txt"] = Held{"the user's own", FILE_ATTRIBUTE_ARCHIVE};
+        return kept;
+    }
+};
+
+TEST_F(InterruptedInstallTest, AKillAfterAnyChangeIsPutRightByTheNextStart) {
+    const std::vector<std::string> names = {"A.bin", "B.bin", "C.bin"};
+    PrepareMedium(kTargetName, names);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        AddMediumFile(names[i], PatternBytes(3000 + i, static_cast<unsigned>(i)));
+    }
+    ASSERT_TRUE(testenv::CopyOneFile(testenv::HelpersDir() + "\\kill_after_step_setup.exe", medium_ / "Setup.exe"));
+
+    bool finishedOnce = false;
+    unsigned step = 1;
+    for (;; ++step) {
+        SCOPED_TRACE("killed right after change " + std::to_string(step));
+        PlaceEarlierState({"A.bin", "B.bin"});
+        const FolderState targetBefore = StateOf(TargetFolder());
+        const FolderState groupBefore = StateOf(GroupFolder());
+        ASSERT_TRUE(SetEnvironmentVariableA(kKillVariable, std::to_string(step).c_str()));
+        const InstallRun run = RunFromMedium();
+        ASSERT_TRUE(SetEnvironmentVariableA(kKillVariable, nullptr));
+        ASSERT_TRUE(run.dialogShown);
+        if (run.boxShown) {
+            // It ran to its end: there was no change of that number.
+            ExpectSuccessBox(run);
+            break;
+        }
+        ASSERT_TRUE(run.exited);
+        ASSERT_EQ(run.exitCode, kKilledStatus);
+
+        const std::string repaired = StartAgainAndCancel();
+        EXPECT_FALSE(PathExists(Journal()));
+        if (!repaired.empty()) {
+            EXPECT_FALSE(finishedOnce) << "undone after a kill that came later than one that found it done";
+            EXPECT_EQ(repaired, kRepairedShown);
+            EXPECT_EQ(StateOf(TargetFolder()), targetBefore) << Names(StateOf(TargetFolder()));
+            EXPECT_EQ(StateOf(GroupFolder()), groupBefore) << Names(StateOf(GroupFolder()));
+        } else {
+            // Killed while it deleted the set-aside copies: it was done, and
+            // the next start only finished that, quietly.
+            finishedOnce = true;
+            ExpectCopiedFromMedium(TargetFolder(), names);
+            EXPECT_FALSE(HoldsLeftovers(TargetFolder())) << DescribeFolder(TargetFolder());
+            EXPECT_FALSE(HoldsLeftovers(GroupFolder())) << DescribeFolder(GroupFolder());
+        }
+        if (HasFailure()) {
+            return;
+        }
+    }
+    // Folder, installed Setup.ini, four copies, three shortcuts, two set-aside
+    // files, the record and the cleaning after it at the least.
+    EXPECT_GT(step, 15u);
+    EXPECT_TRUE(finishedOnce) << "no kill came after the install was done";
+
+    // Installed once more over that, and removed: nothing stays but what the user had.
+    ASSERT_TRUE(testenv::CopyOneFile(testenv::SetupExePath(), medium_ / "Setup.exe"));
+    ExpectSuccessBox(RunFromMedium());
+    Uninstall();
+    ExpectNothingLeftBut(KeptByTheUser());
+}
+
+// The real Setup.exe ended from outside while it copies 1,000 files into a
+// folder that holds earlier copies of some of them.
+constexpr int kManyFiles = 1000;
+constexpr int kEveryTenth = 10;
+
+struct OutsideKillCase {
+    const char* name;
+    int filesWritten;  // the kill comes once the target folder holds this many more
+};
+
+class KilledFromOutsideTest : public InterruptedInstallTest, public ::testing::WithParamInterface<OutsideKillCase> {
+protected:
+    std::vector<std::string> PrepareManyFiles() {
+        std::vector<std::string> names;
+        for (int i = 0; i < kManyFiles; ++i) {
+            names.push_back("f" + std::to_string(1000 + i) + ".bin");
+        }
+        PrepareMedium(kTargetName, names);
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            AddMediumFile(names[i], PatternBytes(1024, static_cast<unsigned>(i)));
+        }
+        return names;
+    }
+};
+
+// Waits until the folder holds `count` entries or more; false when the
+// process ends first.
+bool WaitForEntries(const std::string& folder, std::size_t count, const driver::ChildProcess& process) {
+    while (FolderEntries(folder).size() < count) {
+        if (process.HasExited()) {
+            return false;
+        }
+        Sleep(1);
+    }
+    return true;
+}
+
+TEST_P(KilledFromOutsideTest, TheNextStartPutsTheDiskBack) {
+    const std::vector<std::string> names = PrepareManyFiles();
+    std::vector<std::string> earlier;
+    for (std::size_t i = 0; i < names.size(); i += kEveryTenth) {
+        earlier.push_back(names[i]);
+    }
+    PlaceEarlierState(earlier);
+    const FolderState targetBefore = StateOf(TargetFolder());
+    const FolderState groupBefore = StateOf(GroupFolder());
+
+    driver::ChildProcess process;
+    HWND dialog = StartFromMedium(process);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(driver::PressButton(dialog, IDOK));
+    ASSERT_TRUE(WaitForEntries(TargetFolder(), targetBefore.size() + GetParam().filesWritten, process))
+        << "it ended before the kill";
+    process.Kill();
+
+    EXPECT_EQ(StartAgainAndCancel(), kRepairedShown);
+    EXPECT_FALSE(PathExists(Journal()));
+    const FolderState targetAfter = StateOf(TargetFolder());
+    EXPECT_TRUE(targetAfter == targetBefore) << targetAfter.size() << " entries instead of " << targetBefore.size();
+    EXPECT_EQ(StateOf(GroupFolder()), groupBefore) << Names(StateOf(GroupFolder()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Moments, KilledFromOutsideTest,
+                         ::testing::Values(OutsideKillCase{"AtTheStart", 5}, OutsideKillCase{"HalfWay", 500},
+                                           OutsideKillCase{"NearTheEnd", 950}),
+                         [](const ::testing::TestParamInfo<OutsideKillCase>& info) { return info.param.name; });
+
+// An uninstall ended from outside keeps the record, the installed Setup.ini,
+// to the end: a new install from the medium and its uninstall finish the job.
+TEST_F(KilledFromOutsideTest, AKilledUninstallLeavesWhatAnotherRunFinishes) {
+    PrepareManyFiles();
+    PlaceEarlierState({});
+    ExpectSuccessBox(RunFromMedium());
+    const std::size_t installed = FolderEntries(TargetFolder()).size();
+
+    const std::string exe = TargetFolder() + "\\Setup.exe";
+    driver::ChildProcess process;
+    ASSERT_TRUE(process.Start(exe, testenv::CommandLineFor(exe, "-uninstall"), TargetFolder()));
+    HWND dialog = driver::WaitForSetupDialog(process.Id());
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(driver::PressButton(dialog, IDOK));
+    while (FolderEntries(TargetFolder()).size() > installed / 2 && !process.HasExited()) {
+        Sleep(1);
+    }
+    process.Kill();
+    EXPECT_TRUE(PathExists(TargetFolder() + "\\Setup.ini")) << "the record went before the files";
+
+    ExpectSuccessBox(RunFromMedium());
+    Uninstall();
+    ExpectNothingLeftBut(KeptByTheUser());
+}
+
+TEST_F(InterruptedInstallTest, OfTwoStartsAtOnceOneInstallsAndTheOtherSaysSo) {
+    PrepareMedium(kTargetName, {"one.bin"});
+    AddMediumFile("one.bin", "one");
+    driver::ChildProcess first;
+    driver::ChildProcess second;
+    const std::string exe = medium_ / "Setup.exe";
+    ASSERT_TRUE(first.Start(exe, testenv::CommandLineFor(exe, ""), medium_.Path()));
+    ASSERT_TRUE(second.Start(exe, testenv::CommandLineFor(exe, ""), medium_.Path()));
+    HWND firstWindow = WaitForDialogOrBox(first);
+    HWND secondWindow = WaitForDialogOrBox(second);
+    ASSERT_TRUE(firstWindow != nullptr && secondWindow != nullptr);
+    ASSERT_NE(driver::IsSetupDialog(firstWindow), driver::IsSetupDialog(secondWindow)) << "not one dialog and one box";
+    const bool firstInstalls = driver::IsSetupDialog(firstWindow);
+    driver::ChildProcess& refused = firstInstalls ? second : first;
+    HWND box = firstInstalls ? secondWindow : firstWindow;
+    HWND dialog = firstInstalls ? firstWindow : secondWindow;
+
+    const driver::MessageBoxContents said = driver::ReadMessageBox(box);
+    EXPECT_EQ(said.caption, kErrorHeader);
+    EXPECT_EQ(said.text, kAlreadyRunningShown);
+    ASSERT_TRUE(driver::PressButton(box, IDOK));
+    DWORD status = 0;
+    ASSERT_TRUE(refused.WaitForExit(status));
+    EXPECT_EQ(status, kFailureStatus);
+    EXPECT_FALSE(PathExists(TargetFolder())) << "the refused start changed something";
+
+    driver::ChildProcess& installing = firstInstalls ? first : second;
+    ASSERT_TRUE(driver::PressButton(dialog, IDOK));
+    HWND success = WaitForMessageBoxOnly(installing);
+    ASSERT_NE(success, nullptr);
+    EXPECT_EQ(driver::ReadMessageBox(success).text, kSuccessInstallShown);
+    ASSERT_TRUE(driver::PressButton(success, IDOK));
+    ASSERT_TRUE(installing.WaitForExit(status));
+    EXPECT_EQ(status, 0u);
+    std::string installedSetup;
+    ASSERT_TRUE(testenv::ReadFileBytes(TargetFolder() + "\\Setup.ini", installedSetup));
+    EXPECT_EQ(installedSetup.find("[Files]"), installedSetup.rfind("[Files]")) << "two records";
+}
+
+// Version 1 installs A and B, version 2 (under another name) A and C into the
+// same folder: the one uninstall removes both, version 1's group included.
+TEST_F(InterruptedInstallTest, AnInstallOverAnEarlierOneCarriesItsRecordOn) {
+    const std::string secondName = std::string(kAppName) + " 2";
+    const std::string secondGroup = ProgramsFolder() + "\\" + secondName;
+    testenv::RemoveTree(secondGroup);
+    PrepareMedium(kTargetName, {"A.bin", "B.bin"});
+    AddMediumFile("A.bin", "A of version 1");
+    AddMediumFile("B.bin", "B of version 1");
+    ExpectSuccessBox(RunFromMedium());
+
+    testenv::ScratchFolder second("medium2");
+    std::string ini = SourceSetupIni(kTargetName, {"A.bin", "C.bin"});
+    const std::string appName = std::string("AppName=") + kAppName + "\r\n";
+    ini.replace(ini.find(appName), appName.size(), "AppName=" + secondName + "\r\n");
+    testenv::PrepareMedium(second, ini);
+    ASSERT_TRUE(testenv::WriteFileBytes(second / "A.bin", "A of version 2"));
+    ASSERT_TRUE(testenv::WriteFileBytes(second / "C.bin", "C of version 2"));
+    ExpectSuccessBox(RunInstall(second / "Setup.exe", second.Path()));
+    ASSERT_TRUE(PathExists(TargetFolder() + "\\B.bin"));
+
+    Uninstall();
+    const bool secondGroupStayed = PathExists(secondGroup);
+    testenv::RemoveTree(secondGroup);
+    EXPECT_FALSE(PathExists(TargetFolder())) << DescribeFolder(TargetFolder());
+    EXPECT_FALSE(PathExists(GroupFolder())) << "version 1's group stayed";
+    EXPECT_FALSE(secondGroupStayed) << "version 2's group stayed";
+}
+
+}  // namespace
+}  // namespace installtest
