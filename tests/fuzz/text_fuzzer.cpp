@@ -1,14 +1,16 @@
 // libFuzzer target: no input may crash the splitter, the escape expander, the
-// record's path form or the checker's profile reader, and their results must
-// keep the invariants checked below.
+// record's path form, the journal or the checker's profile reader, and their
+// results must keep the invariants checked below.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "app/command_line.h"
 #include "app/mode_choice.h"
 #include "check/profile.h"
+#include "setupfile/journal_lines.h"
 #include "setupfile/record_path.h"
 #include "setupfile/text.h"
 
@@ -48,6 +50,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (DecodePercentEncodedUtf8(bytes, path)) {
         std::u16string again;
         if (!DecodePercentEncodedUtf8(PercentEncodedUtf8(path), again) || again != path) {
+            std::abort();
+        }
+    }
+    // A journal of any bytes reads without a crash, and what it yields writes
+    // back to a journal that reads the same.
+    std::vector<JournalEntry> entries;
+    if (ReadJournal(bytes, entries)) {
+        std::string again = JournalHeaderLine();
+        for (const JournalEntry& entry : entries) {
+            again += JournalLine(entry);
+        }
+        std::vector<JournalEntry> reread;
+        if (!ReadJournal(again, reread) || reread.size() != entries.size()) {
             std::abort();
         }
     }
