@@ -20,8 +20,9 @@ std::int64_t StreamSize(std::FILE* file) {
 
 // A source that ends early or a destination that takes less than it is given
 // (a full disk) fails the copy: install must not go on over a truncated file.
-bool CopyContents(std::FILE* from, std::FILE* to, CopyBuffer& buffer) {
-    std::int64_t remaining = StreamSize(from);
+bool CopyContents(std::FILE* from, std::FILE* to, CopyBuffer& buffer, std::int64_t& size) {
+    size = StreamSize(from);
+    std::int64_t remaining = size;
     if (remaining < 0) {
         return false;
     }
@@ -42,7 +43,8 @@ bool CopyContents(std::FILE* from, std::FILE* to, CopyBuffer& buffer) {
 
 }  // namespace
 
-bool CopyFileThroughBuffer(const std::wstring& source, const std::wstring& destination, CopyBuffer& buffer) {
+bool CopyFileThroughBuffer(const std::wstring& source, const std::wstring& destination, CopyBuffer& buffer,
+                           std::uint64_t& copiedBytes) {
     // Byte streams: the files are copied unchanged, without newline translation.
     std::FILE* from = _wfopen(source.c_str(), L"rb");
     if (from == nullptr) {
@@ -53,7 +55,8 @@ bool CopyFileThroughBuffer(const std::wstring& source, const std::wstring& desti
         (void)std::fclose(from);
         return false;
     }
-    const bool copied = CopyContents(from, to, buffer);
+    std::int64_t size = 0;
+    const bool copied = CopyContents(from, to, buffer, size);
     // Only read from: its close can't lose data.
     (void)std::fclose(from);
     // What the stream still holds is written by a flush of its own: Wine's
@@ -61,6 +64,7 @@ bool CopyFileThroughBuffer(const std::wstring& source, const std::wstring& desti
     const bool flushed = std::fflush(to) == 0;
     const bool closed = std::fclose(to) == 0;
     if (copied && flushed && closed) {
+        copiedBytes += static_cast<std::uint64_t>(size);
         return true;
     }
     // The caller never records a failed copy, so its roll-back wouldn't

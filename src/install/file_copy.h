@@ -1,6 +1,7 @@
 #pragma once
 // Copy of one file through the install's one buffer.
 
+#include <cstdint>
 #include <string>
 
 constexpr unsigned kCopyBufferSize = 65536;
@@ -14,5 +15,7 @@ struct CopyBuffer {
 // through `buffer`, counting down from the size taken once at the start. False
 // when either file can't be opened, the size can't be taken, or the copy is
 // not complete (short read, failed write or close); a destination that was
-// opened is then removed, so no truncated copy is left behind.
-bool CopyFileThroughBuffer(const std::wstring& source, const std::wstring& destination, CopyBuffer& buffer);
+// opened is then removed, so no truncated copy is left behind. `copiedBytes`
+// grows by the size of a finished copy.
+bool CopyFileThroughBuffer(const std::wstring& source, const std::wstring& destination, CopyBuffer& buffer,
+                           std::uint64_t& copiedBytes);

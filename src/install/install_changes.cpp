@@ -67,7 +67,7 @@ std::wstring SetAside(const std::wstring& path, InstallChanges& changes) {
     const std::wstring unused = UnusedSetAsideName(path, changes);
     // The user's file is at stake from here: the entry must survive a power cut.
     if (changes.journal != nullptr &&
-        !WriteAhead(*changes.journal, JournalEntry{JournalEntryKind::SetAside, Utf16Of(path), Utf16Of(unused)}, true)) {
+        !WriteAhead(*changes.journal, JournalEntry{JournalEntryKind::SetAside, Utf16Of(path), Utf16Of(unused), ""}, true)) {
         return std::wstring();
     }
     // Never over another file: the name was free a moment ago.
@@ -131,7 +131,7 @@ bool RecordNewFile(const std::wstring& path, InstallChanges& changes) {
     // Nobody's file is at stake: what a kill leaves unwritten is only a file
     // of this run that the repair then doesn't know of.
     if (changes.journal != nullptr &&
-        !WriteAhead(*changes.journal, JournalEntry{JournalEntryKind::NewFile, Utf16Of(path), u""}, false)) {
+        !WriteAhead(*changes.journal, JournalEntry{JournalEntryKind::NewFile, Utf16Of(path), u"", ""}, false)) {
         return false;
     }
     changes.files.push_back({path, std::wstring()});
@@ -140,7 +140,7 @@ bool RecordNewFile(const std::wstring& path, InstallChanges& changes) {
 
 bool RecordNewFolder(const std::wstring& folder, InstallChanges& changes) {
     if (changes.journal != nullptr &&
-        !WriteAhead(*changes.journal, JournalEntry{JournalEntryKind::NewFolder, Utf16Of(folder), u""}, false)) {
+        !WriteAhead(*changes.journal, JournalEntry{JournalEntryKind::NewFolder, Utf16Of(folder), u"", ""}, false)) {
         return false;
     }
     changes.newFolders.push_back(folder);
@@ -168,7 +168,7 @@ bool MakeSureFolderExists(const std::wstring& folder, InstallChanges& changes) {
 }
 
 bool RollBack(const InstallChanges& changes) {
-    bool undone = true;
+    bool undone = UndoAppsEntry(changes.appsEntry);
     for (auto file = changes.files.rbegin(); file != changes.files.rend(); ++file) {
         undone = UndoWrite(*file) && undone;
     }
@@ -183,7 +183,7 @@ void KeepChanges(InstallChanges& changes) {
     // Without the note a start after a kill would take the install for one
     // to undo; should it not be written, the set-aside files simply stay.
     if (changes.journal != nullptr &&
-        !WriteAhead(*changes.journal, JournalEntry{JournalEntryKind::Finished, u"", u""}, true)) {
+        !WriteAhead(*changes.journal, JournalEntry{JournalEntryKind::Finished, u"", u"", ""}, true)) {
         return;
     }
     AfterInstallChange();
@@ -203,8 +203,20 @@ void KeepChanges(InstallChanges& changes) {
 InstallChanges ChangesOfJournal(const std::vector<JournalEntry>& entries, bool& finished) {
     InstallChanges changes;
     finished = false;
+    // The earlier entry's values come before the line that says the entry is
+    // written; without that line the entry was never touched.
+    std::vector<RegistryValue> earlierValues;
     for (const JournalEntry& entry : entries) {
+        RegistryValue value;
         switch (entry.kind) {
+            case JournalEntryKind::EntryValue:
+                if (AppsEntryValueOfJournal(entry, value)) {
+                    earlierValues.push_back(value);
+                }
+                break;
+            case JournalEntryKind::AppsEntry:
+                changes.appsEntry = AppsEntryChange{WideOf(entry.path), entry.detail == kEntryWasThere, earlierValues};
+                break;
             case JournalEntryKind::NewFolder:
                 changes.newFolders.push_back(WideOf(entry.path));
                 break;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "install/apps_entry.h"
 #include "install/install_journal.h"
 
 // A path the install writes, and the name under which the file that was
@@ -19,6 +20,7 @@ struct WrittenPath {
 struct InstallChanges {
     std::vector<WrittenPath> files;       // in the order they were written
     std::vector<std::wstring> newFolders;  // folders that didn't exist before, in the order they were made
+    AppsEntryChange appsEntry;            // the entry in Settings > Apps, written after the files
     InstallJournal* journal = nullptr;    // none while a repair undoes an earlier run's changes
     unsigned setAsideCount = 0;           // set-aside names are never used twice in a run
 };
@@ -49,8 +51,9 @@ bool IsNewFolder(const std::wstring& folder, const InstallChanges& changes);
 // as new. True when the path exists afterwards, even as a file.
 bool MakeSureFolderExists(const std::wstring& folder, InstallChanges& changes);
 
-// Undoes the changes, last first: deletes each written file and puts back
-// the file it replaced, then removes each new folder that is empty again.
+// Undoes the changes, last first: the Apps entry, then each written file,
+// deleted, with the file it replaced put back, then each new folder that is
+// empty again.
 // What can't be undone is passed over; the rest is still undone. True when
 // every file is as it was (a folder kept for something else in it counts as
 // undone).

@@ -3,12 +3,15 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cwchar>
 #include <memory>
 #include <new>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "install/apps_entry.h"
 #include "install/file_copy.h"
 #include "install/install_changes.h"
 #include "install/install_journal.h"
@@ -22,6 +25,7 @@
 #include "process/target_lock.h"
 #include "setupfile/code_page.h"
 #include "setupfile/installed_setup.h"
+#include "setupfile/path_hash.h"
 #include "setupfile/paths.h"
 #include "setupfile/settings.h"
 #include "setupfile/setup_keys.h"
@@ -43,6 +47,15 @@ const wchar_t kSetupIniName[] = L"Setup.ini";
 // Sources are named relative to the current directory, the medium.
 const wchar_t kCurrentFolderPrefix[] = L".\\";
 
+// The Apps entry: Settings shows a name of at most this many characters, and
+// starts the uninstall with this switch.
+constexpr std::size_t kLongestDisplayName = 259;
+const wchar_t kUninstallSwitch[] = L"-uninstall";
+constexpr std::uint64_t kBytesPerKiB = 1024;
+constexpr std::size_t kInstallDateSize = 9;  // YYYYMMDD and the terminator
+// Only exactly this value of AppsEntry leaves the entry out.
+const char kNoAppsEntry[] = "0";
+
 // What install reads from the source Setup.ini.
 struct InstallSettings {
     InstalledSetupValues copied;  // goes into the installed Setup.ini as read
@@ -57,6 +70,9 @@ struct InstallSettings {
     std::string targetFolder;
     std::string repairedInterrupted;
     std::string errorAlreadyRunning;
+    std::string displayVersion;
+    std::string publisher;
+    std::string appsEntry;
 };
 
 // Every text a failure may need is read before the first failure can happen.
@@ -93,6 +109,9 @@ void ReadSettingsAfterRightsTest(InstallSettings& settings) {
     settings.copied.appName = ReadSetting(keys::kAppName);
     settings.copied.waitExecute = ReadSetting(keys::kWaitExecute);
     settings.copied.waitExecuteCD = ReadSetting(keys::kWaitExecuteCD);
+    settings.displayVersion = ReadSettingIfSet(keys::kDisplayVersion);
+    settings.publisher = ReadSettingIfSet(keys::kPublisher);
+    settings.appsEntry = ReadSetting(keys::kAppsEntry);
 }
 
 // False when the key can't be opened with full access, which needs
@@ -133,7 +152,7 @@ bool InstalledExePathFits(const std::wstring& targetFolder) {
 // Copies the sources in order into the target folder, recording each finished
 // copy; false at the first that fails, with the sources after it untouched.
 bool CopySourceFiles(const std::vector<std::wstring>& sourceNames, const std::wstring& targetFolder,
-                     std::vector<std::wstring>& createdFiles, InstallChanges& changes) {
+                     std::vector<std::wstring>& createdFiles, InstallChanges& changes, std::uint64_t& copiedBytes) {
     std::unique_ptr<CopyBuffer> buffer(new (std::nothrow) CopyBuffer);
     if (!buffer) {
         return false;
@@ -148,7 +167,7 @@ bool CopySourceFiles(const std::vector<std::wstring>& sourceNames, const std::ws
         const bool plainName = name.find_first_of(L"\\/:") == std::wstring::npos && name != L"." && name != L"..";
         const bool madeWay =
             folderIsNew && plainName ? RecordNewFile(destination, changes) : MakeWayFor(destination, changes);
-        if (!madeWay || !CopyFileThroughBuffer(kCurrentFolderPrefix + name, destination, *buffer)) {
+        if (!madeWay || !CopyFileThroughBuffer(kCurrentFolderPrefix + name, destination, *buffer, copiedBytes)) {
             return false;
         }
         AfterInstallChange();
@@ -191,13 +210,30 @@ InstalledRecord EarlierRecord(const std::wstring& installedSetup, const std::wst
     return installed ? earlier : InstalledRecord{};
 }
 
-// What the file system compares of a path: its full form in upper case.
-std::wstring ComparedForm(const std::wstring& path) {
-    std::wstring form = FullPathOf(path);
-    if (!form.empty()) {
-        (void)CharUpperBuffW(&form[0], static_cast<DWORD>(form.size()));
-    }
-    return form;
+// Today's date as the Apps entry wants it.
+std::wstring InstallDate() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    wchar_t date[kInstallDateSize];
+    (void)std::swprintf(date, kInstallDateSize, L"%04u%02u%02u", now.wYear, now.wMonth, now.wDay);
+    return date;
+}
+
+// The entry by which Settings > Apps lists the patch and removes it.
+AppsEntryValues AppsEntryOf(const InstallSettings& settings, const std::wstring& targetFolder,
+                            std::uint64_t copiedBytes) {
+    const std::wstring installedExe = JoinWithBackslash(targetFolder, kSetupExeName);
+    AppsEntryValues values;
+    values.displayName = WideFromAnsi(settings.copied.appName).substr(0, kLongestDisplayName);
+    values.uninstallString = L"\"" + installedExe + L"\" " + kUninstallSwitch;
+    values.displayIcon = installedExe;
+    values.installLocation = targetFolder;
+    values.installDate = InstallDate();
+    values.displayVersion = WideFromAnsi(settings.displayVersion);
+    values.publisher = WideFromAnsi(settings.publisher);
+    const std::uint64_t kib = (copiedBytes + kBytesPerKiB - 1) / kBytesPerKiB;
+    values.estimatedSizeKiB = kib > MAXDWORD ? MAXDWORD : static_cast<DWORD>(kib);
+    return values;
 }
 
 // Appends to `list` each of `earlier` that the list doesn't hold and that is
@@ -206,7 +242,7 @@ std::wstring ComparedForm(const std::wstring& path) {
 void CarryOn(const std::vector<std::wstring>& earlier, std::vector<std::wstring>& list, bool folders) {
     std::set<std::wstring> listed;
     for (const std::wstring& path : list) {
-        listed.insert(ComparedForm(path));
+        listed.insert(PathKey(path));
     }
     for (const std::wstring& path : earlier) {
         const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -214,7 +250,7 @@ void CarryOn(const std::vector<std::wstring>& earlier, std::vector<std::wstring>
         if (attributes == INVALID_FILE_ATTRIBUTES || isFolder != folders) {
             continue;
         }
-        if (listed.insert(ComparedForm(path)).second) {
+        if (listed.insert(PathKey(path)).second) {
             list.push_back(path);
         }
     }
@@ -286,12 +322,18 @@ int InstallPatch() {
         sourceNames.push_back(WideFromAnsi(name));
     }
 
-    if (!CopySourceFiles(sourceNames, targetFolder, createdFiles, changes)) {
+    std::uint64_t copiedBytes = 0;
+    if (!CopySourceFiles(sourceNames, targetFolder, createdFiles, changes, copiedBytes)) {
         return RollBackAndReportFailure(changes, journal, settings);
     }
 
     CreateStartMenuGroup(targetFolder, settings.copied.appName, settings.shortcutNames, createdFiles,
                          createdFolders, changes);
+    if (!EqualsExactly(settings.appsEntry, kNoAppsEntry) &&
+        !WriteAppsEntry(AppsEntryName(PathKey(targetFolder)), AppsEntryOf(settings, targetFolder, copiedBytes),
+                        changes)) {
+        return RollBackAndReportFailure(changes, journal, settings);
+    }
     CarryOn(earlier.files, createdFiles, false);
     CarryOn(earlier.folders, createdFolders, true);
     // Without its whole record the install couldn't be removed again.

@@ -36,6 +36,10 @@ std::wstring FullPathOf(const std::wstring& path) {
     return std::wstring(buffer.data(), length);
 }
 
+std::wstring PathKey(const std::wstring& folder) {
+    return UpperCase(WithoutFinalBackslash(FullPathOf(folder)));
+}
+
 bool SameFileName(const std::wstring& first, const std::wstring& second) {
     // The platform's own comparison where it has one (Vista and later);
     // before it, upper case by the same table is as close as it gets.

@@ -7,6 +7,10 @@
 // the platform can't do that.
 std::wstring FullPathOf(const std::wstring& path);
 
+// One form for every spelling of a path: full, without a final
+// backslash, every letter in its upper case as the file system compares.
+std::wstring PathKey(const std::wstring& folder);
+
 // Whether two full paths name the same file: the file system ignores the
 // letter case of every alphabet, not only of A to Z.
 bool SameFileName(const std::wstring& first, const std::wstring& second);

@@ -4,26 +4,15 @@
 
 #include "process/elevation_choice.h"
 #include "process/file_names.h"
-#include "setupfile/paths.h"
 
 namespace {
 
 const char kLockKind[] = "TargetFolder";
 
-// One name for every spelling of the folder: full, without a final
-// backslash, every letter in its upper case as the file system compares.
-std::wstring LockKey(const std::wstring& folder) {
-    std::wstring key = WithoutFinalBackslash(FullPathOf(folder));
-    if (!key.empty()) {
-        (void)CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
-    }
-    return key;
-}
-
 }  // namespace
 
 bool TakeTargetLock(const std::wstring& folder) {
-    const std::string name = SessionObjectName(kLockKind, LockKey(folder));
+    const std::string name = SessionObjectName(kLockKind, PathKey(folder));
     HANDLE lock = CreateMutexA(nullptr, TRUE, name.c_str());
     if (lock == nullptr) {
         return true;

@@ -10,18 +10,37 @@ const char kLineEnd[] = "\r\n";
 constexpr char kFieldSeparator = '\t';
 const wchar_t kJournalSuffix[] = L".install-journal";
 
+// The fields a line holds after its name, in this order.
+enum Field : unsigned { kPath = 1, kSetAside = 2, kDetail = 4 };
+
 struct KindName {
     JournalEntryKind kind;
     const char* name;
-    int paths;  // fields after the name
+    unsigned fields;
 };
 
 const KindName kKinds[] = {
-    {JournalEntryKind::NewFolder, "new-folder", 1},
-    {JournalEntryKind::NewFile, "new-file", 1},
-    {JournalEntryKind::SetAside, "set-aside", 2},
+    {JournalEntryKind::NewFolder, "new-folder", kPath},
+    {JournalEntryKind::NewFile, "new-file", kPath},
+    {JournalEntryKind::SetAside, "set-aside", kPath | kSetAside},
+    {JournalEntryKind::EntryValue, "entry-value", kPath | kSetAside | kDetail},
+    {JournalEntryKind::AppsEntry, "apps-entry", kPath | kDetail},
     {JournalEntryKind::Finished, "finished", 0},
 };
+
+std::size_t FieldCount(unsigned fields) {
+    return ((fields & kPath) != 0) + ((fields & kSetAside) != 0) + ((fields & kDetail) != 0);
+}
+
+// A detail is written as it is: it must not hold what ends a field or a line.
+bool IsPlainDetail(const std::string& detail) {
+    for (char c : detail) {
+        if (c < 0x21 || c > 0x7E) {
+            return false;
+        }
+    }
+    return true;
+}
 
 std::vector<std::string> Fields(const std::string& line) {
     std::vector<std::string> fields;
@@ -42,12 +61,22 @@ bool ReadEntry(const std::string& line, JournalEntry& entry) {
         if (fields[0] != kind.name) {
             continue;
         }
-        if (static_cast<int>(fields.size()) != 1 + kind.paths) {
+        if (fields.size() != 1 + FieldCount(kind.fields)) {
             return false;
         }
-        entry = JournalEntry{kind.kind, u"", u""};
-        return (kind.paths < 1 || DecodePercentEncodedUtf8(fields[1], entry.path)) &&
-               (kind.paths < 2 || DecodePercentEncodedUtf8(fields[2], entry.setAside));
+        entry = JournalEntry{kind.kind, u"", u"", ""};
+        std::size_t next = 1;
+        if ((kind.fields & kPath) != 0 && !DecodePercentEncodedUtf8(fields[next++], entry.path)) {
+            return false;
+        }
+        if ((kind.fields & kSetAside) != 0 && !DecodePercentEncodedUtf8(fields[next++], entry.setAside)) {
+            return false;
+        }
+        if ((kind.fields & kDetail) != 0) {
+            entry.detail = fields[next];
+            return IsPlainDetail(entry.detail);
+        }
+        return true;
     }
     return false;
 }
@@ -64,11 +93,14 @@ std::string JournalLine(const JournalEntry& entry) {
             continue;
         }
         std::string line = kind.name;
-        if (kind.paths >= 1) {
+        if ((kind.fields & kPath) != 0) {
             line += kFieldSeparator + PercentEncodedUtf8(entry.path);
         }
-        if (kind.paths >= 2) {
+        if ((kind.fields & kSetAside) != 0) {
             line += kFieldSeparator + PercentEncodedUtf8(entry.setAside);
+        }
+        if ((kind.fields & kDetail) != 0) {
+            line += kFieldSeparator + entry.detail;
         }
         return line + kLineEnd;
     }
@@ -84,7 +116,7 @@ bool ReadJournal(const std::string& text, std::vector<JournalEntry>& entries) {
     std::size_t start = header.size();
     for (;;) {
         const std::size_t end = text.find(kLineEnd, start);
-        JournalEntry entry{JournalEntryKind::Finished, u"", u""};
+        JournalEntry entry{JournalEntryKind::Finished, u"", u"", ""};
         if (end == std::string::npos || !ReadEntry(text.substr(start, end - start), entry)) {
             return true;
         }

@@ -8,17 +8,24 @@
 #include <vector>
 
 enum class JournalEntryKind {
-    NewFolder,  // a folder that nothing was at: removed again when empty
-    NewFile,    // a file written where nothing was: deleted again
-    SetAside,   // the file at `path` waits under `setAside` to be put back
-    Finished,   // the install is done: only the set-aside files are left to delete
+    NewFolder,    // a folder that nothing was at: removed again when empty
+    NewFile,      // a file written where nothing was: deleted again
+    SetAside,     // the file at `path` waits under `setAside` to be put back
+    EntryValue,   // a value that the Apps entry `path` held before: `setAside` its name, `detail` its type and data
+    AppsEntry,    // the Apps entry `path` is about to be written; `detail` says whether it was there before
+    Finished,     // the install is done: only the set-aside files are left to delete
 };
 
 struct JournalEntry {
     JournalEntryKind kind;
     std::u16string path;
-    std::u16string setAside;  // for SetAside only
+    std::u16string setAside;
+    std::string detail;  // plain ASCII
 };
+
+// The words of an AppsEntry's detail.
+inline constexpr char kEntryWasThere[] = "earlier";
+inline constexpr char kEntryWasNot[] = "new";
 
 // The first line of every journal: a file without it is no journal of ours.
 std::string JournalHeaderLine();

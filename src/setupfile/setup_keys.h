@@ -41,6 +41,11 @@ struct SetupKey {
     KEY(kWaitExecute, "General", "WaitExecute", "0", Setting, Medium)                                                   \
     KEY(kExecuteCD, "General", "ExecuteCD", "", Setting, Medium)                                                        \
     KEY(kWaitExecuteCD, "General", "WaitExecuteCD", "0", Setting, Medium)                                               \
+    /* The entry in Settings > Apps: its version and publisher, shown only when */                                       \
+    /* set, and whether there is one at all (exactly "0" leaves it out). */                                              \
+    KEY(kDisplayVersion, "General", "DisplayVersion", "", Setting, Medium)                                              \
+    KEY(kPublisher, "General", "Publisher", "", Caption, Medium)                                                        \
+    KEY(kAppsEntry, "General", "AppsEntry", "1", Setting, Medium)                                                       \
     KEY(kErrorHeader, "Text", "ErrorHeader", "Error", Caption, Medium)                                                  \
     KEY(kErrorCD, "Text", "ErrorCD", "The CD could not be located", Text, Medium)                                       \
     KEY(kErrorPermissions, "Text", "ErrorPermissions", "Not enough permissions to perform this operation", Text,       \

@@ -16,6 +16,7 @@
 #include "setupfile/text.h"
 #include "ui/message_box.h"
 #include "ui/setup_dialog.h"
+#include "uninstall/apps_entry_removal.h"
 #include "uninstall/removal_check.h"
 
 namespace {
@@ -285,9 +286,11 @@ int UninstallPatch() {
         stayed = DeleteFiles({record});
     }
     if (!stayed.empty()) {
+        // The Apps entry stays too, so that the user can try again from there.
         UnparkExecutable(executable, parkingPath);
         return ReportFileThatStays(texts, stayed);
     }
+    RemoveAppsEntry(OwnFolderOf(executable), executable);
     RemoveRecordedFolders(folders);
     (void)ShowMessage(texts.successText, texts.successCaption, MB_OK);
     return kDoneStatus;

@@ -106,6 +106,7 @@ TEST_F(InstallTest, MissingThirdFilesEntryRollsBackTheFilesBeforeIt) {
     EXPECT_TRUE(run.dialogShown);
     ExpectErrorFileBox(run);
     ExpectNothingLeft(programFiles_.Path());
+    EXPECT_TRUE(AppsEntriesOf(TargetFolder()).empty());
 }
 
 // Ways in which the copy of the second Files entry can't be created.
@@ -335,6 +336,8 @@ TEST_F(InstallTest, RecordThatCantBeAppendedRollsBack) {
     // the test lets go, so a folder made by the run couldn't be removed.
     ASSERT_TRUE(CreateDirectoryA(target.c_str(), nullptr));
     ASSERT_TRUE(testenv::WriteFileBytes(target + "\\keep.txt", "from before"));
+    // The Apps entry is written before the record: the one of that name comes back value for value.
+    const AppsEntry earlierEntry = PlaceEarlierAppsEntry(target);
     PrepareMedium(kTargetName, {"one.bin", "slow.bin"});
     AddMediumFile("one.bin", "one");
     // Keeps Setup.exe busy between writing the installed Setup.ini and the record.
@@ -365,6 +368,7 @@ TEST_F(InstallTest, RecordThatCantBeAppendedRollsBack) {
     EXPECT_EQ(shown.text, kErrorFileShown);
     EXPECT_EQ(status, kFailureStatus);
     ExpectRolledBack(programFiles_.Path(), {"keep.txt"});
+    EXPECT_EQ(AppsEntriesOf(target), std::vector<AppsEntry>{earlierEntry});
 }
 
 // Run and uninstall mode can't find an installed Setup.exe whose full path

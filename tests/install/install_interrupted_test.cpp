@@ -90,7 +90,10 @@ protected:
         }
         ASSERT_TRUE(testenv::WriteFileBytes(TargetFolder() + "\\keep.txt", "the user's own"));
         ASSERT_TRUE(testenv::WriteFileBytes(GroupFolder() + "\\Remove It.lnk", "earlier shortcut"));
+        earlierEntry_ = PlaceEarlierAppsEntry(TargetFolder());
     }
+
+    AppsEntry earlierEntry_;
 
     std::string Journal() const { return TargetFolder() + ".install-journal"; }
 
@@ -147,6 +150,7 @@ protected:
         EXPECT_EQ(StateOf(TargetFolder()), kept) << Names(StateOf(TargetFolder()));
         EXPECT_FALSE(PathExists(GroupFolder())) << DescribeFolder(GroupFolder());
         EXPECT_FALSE(PathExists(Journal()));
+        EXPECT_TRUE(AppsEntriesOf(TargetFolder()).empty()) << "the Apps entry outlived the patch";
     }
 
     FolderState KeptByTheUser() const {
@@ -190,6 +194,7 @@ TEST_F(InterruptedInstallTest, AKillAfterAnyChangeIsPutRightByTheNextStart) {
             EXPECT_EQ(repaired, kRepairedShown);
             EXPECT_EQ(StateOf(TargetFolder()), targetBefore) << Names(StateOf(TargetFolder()));
             EXPECT_EQ(StateOf(GroupFolder()), groupBefore) << Names(StateOf(GroupFolder()));
+            EXPECT_EQ(AppsEntriesOf(TargetFolder()), std::vector<AppsEntry>{earlierEntry_});
         } else {
             // Killed while it deleted the set-aside copies: it was done, and
             // the next start only finished that, quietly.
@@ -274,6 +279,7 @@ TEST_P(KilledFromOutsideTest, TheNextStartPutsTheDiskBack) {
     const FolderState targetAfter = StateOf(TargetFolder());
     EXPECT_TRUE(targetAfter == targetBefore) << targetAfter.size() << " entries instead of " << targetBefore.size();
     EXPECT_EQ(StateOf(GroupFolder()), groupBefore) << Names(StateOf(GroupFolder()));
+    EXPECT_EQ(AppsEntriesOf(TargetFolder()), std::vector<AppsEntry>{earlierEntry_});
 }
 
 INSTANTIATE_TEST_SUITE_P(Moments, KilledFromOutsideTest,
@@ -365,8 +371,13 @@ TEST_F(InterruptedInstallTest, AnInstallOverAnEarlierOneCarriesItsRecordOn) {
     ASSERT_TRUE(testenv::WriteFileBytes(second / "C.bin", "C of version 2"));
     ExpectSuccessBox(RunInstall(second / "Setup.exe", second.Path()));
     ASSERT_TRUE(PathExists(TargetFolder() + "\\B.bin"));
+    // One folder, one entry: the second install's.
+    const std::vector<AppsEntry> entries = AppsEntriesOf(TargetFolder());
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].at("DisplayName"), secondName);
 
     Uninstall();
+    EXPECT_TRUE(AppsEntriesOf(TargetFolder()).empty()) << "the entry outlived the patch";
     const bool secondGroupStayed = PathExists(secondGroup);
     testenv::RemoveTree(secondGroup);
     EXPECT_FALSE(PathExists(TargetFolder())) << DescribeFolder(TargetFolder());

@@ -2,6 +2,9 @@
 
 #include <shlobj.h>
 
+#include <cstring>
+
+
 namespace installtest {
 
 
@@ -23,6 +26,7 @@ const char kCrLf[] = "\r\n";
 using driver::kMessageBoxTextId;
 using driver::kSetupBodyId;
 constexpr DWORD kPollMs = 20;
+
 
 std::string JoinLines(const std::vector<std::string>& lines) {
     std::string text;
@@ -179,7 +183,7 @@ std::vector<std::string> ExpectedCreatedFolders(const std::string& targetFolder)
 
 std::uint64_t FileSizeOf(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+    if (!GetFileAttributesExW(testenv::WideFromUtf8(path).c_str(), GetFileExInfoStandard, &data)) {
         return 0;
     }
     return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;

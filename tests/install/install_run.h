@@ -9,9 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "apps_entries.h"
 #include "test_env.h"
 #include "window_driver.h"
 

@@ -1,6 +1,7 @@
 // Installs that succeed: what lands in the target folder and what the
 // installed Setup.ini says, for the ways the Program Files folder is found.
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,15 @@
 
 namespace installtest {
 namespace {
+
+// Today as an Apps entry gives the date of its install.
+std::string Today() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char date[16];
+    std::snprintf(date, sizeof(date), "%04u%02u%02u", now.wYear, now.wMonth, now.wDay);
+    return date;
+}
 
 using testenv::FolderEntries;
 
@@ -38,7 +48,72 @@ TEST_F(InstallTest, FullInstallCopiesEveryFileAndWritesTheInstalledSetupFile) {
     std::string installed;
     ASSERT_TRUE(testenv::ReadFileBytes(target + "\\Setup.ini", installed));
     EXPECT_EQ(installed, ExpectedInstalledSetup(ExpectedCreatedFiles(target, names), ExpectedCreatedFolders(target)));
+
+    // Listed in Settings > Apps, with the KiB that were copied.
+    std::uint64_t copied = 0;
+    for (const char* name : {"Setup.exe", "alpha.bin", "readme.txt", "data.pak"}) {
+        copied += FileSizeOf(target + "\\" + name);
+    }
+    const std::vector<AppsEntry> entries = AppsEntriesOf(target);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0], (AppsEntry{{"DisplayName", kAppName},
+                                     {"UninstallString", "\"" + target + "\\Setup.exe\" -uninstall"},
+                                     {"DisplayIcon", target + "\\Setup.exe"},
+                                     {"InstallLocation", target},
+                                     {"EstimatedSize", std::to_string((copied + 1023) / 1024)},
+                                     {"InstallDate", Today()},
+                                     {"NoModify", "1"},
+                                     {"NoRepair", "1"}}));
 }
+
+// The keys of Setup.ini that shape the Apps entry, beside the ones above.
+struct AppsEntryCase {
+    const char* name;
+    std::string generalLines;  // put first in [General]
+    bool listed;
+    std::string displayName;
+    const char* displayVersion;  // null: not there
+    const char* publisher;
+};
+
+class InstallAppsEntryTest : public InstallTest, public ::testing::WithParamInterface<AppsEntryCase> {};
+
+TEST_P(InstallAppsEntryTest, TakesItsValuesFromTheSetupFile) {
+    const AppsEntryCase& row = GetParam();
+    std::string ini = SourceSetupIni(kTargetName, {});
+    ini.insert(ini.find("[General]\r\n") + 11, row.generalLines);
+    testenv::PrepareMedium(medium_, ini);
+
+    ExpectSuccessBox(RunFromMedium());
+
+    const std::vector<AppsEntry> entries = AppsEntriesOf(TargetFolder());
+    ASSERT_EQ(entries.size(), row.listed ? 1u : 0u);
+    if (!row.listed) {
+        return;
+    }
+    AppsEntry entry = entries[0];
+    EXPECT_EQ(entry["DisplayName"], row.displayName);
+    EXPECT_EQ(entry.count("DisplayVersion") != 0, row.displayVersion != nullptr);
+    if (row.displayVersion != nullptr) {
+        EXPECT_EQ(entry["DisplayVersion"], row.displayVersion);
+    }
+    EXPECT_EQ(entry.count("Publisher") != 0, row.publisher != nullptr);
+    if (row.publisher != nullptr) {
+        EXPECT_EQ(entry["Publisher"], row.publisher);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, InstallAppsEntryTest,
+    ::testing::Values(AppsEntryCase{"VersionAndPublisher", "DisplayVersion=1.1.4\r\nPublisher=\"Rally Works\"\r\n", true,
+                                    kAppName, "1.1.4", "Rally Works"},
+                      AppsEntryCase{"LeftOut", "AppsEntry=0\r\n", false, "", nullptr, nullptr},
+                      // Only exactly 0 leaves it out.
+                      AppsEntryCase{"OtherValuesKeepIt", "AppsEntry=no\r\n", true, kAppName, nullptr, nullptr},
+                      // Settings shows 259 characters of a name.
+                      AppsEntryCase{"LongNameCut", "AppName=" + std::string(300, 'x') + "\r\n", true,
+                                    std::string(259, 'x'), nullptr, nullptr}),
+    [](const ::testing::TestParamInfo<AppsEntryCase>& info) { return std::string(info.param.name); });
 
 // With or without a final backslash, the Program Files folder gives one target folder.
 class InstallProgramFilesBackslashTest : public InstallTest, public ::testing::WithParamInterface<bool> {};

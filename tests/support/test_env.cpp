@@ -51,7 +51,45 @@ ScratchFolder::ScratchFolder(const std::string& hint) {
     }
 }
 
+namespace {
+
+const wchar_t kAppsEntriesKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+constexpr DWORD kKeyNameSize = 256;
+
+// Removes every Apps entry of an install into `folder` or below it, so that
+// entries of installs into a test's folders don't outlive the test.
+void RemoveAppsEntriesUnder(const std::string& folder) {
+    HKEY entries = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kAppsEntriesKey, 0, KEY_READ | KEY_WRITE, &entries) != ERROR_SUCCESS) {
+        return;
+    }
+    const std::wstring prefix = WideFromUtf8(folder);
+    std::vector<std::wstring> doomed;
+    wchar_t name[kKeyNameSize];
+    for (DWORD index = 0;; ++index) {
+        DWORD nameLength = kKeyNameSize;
+        if (RegEnumKeyExW(entries, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+            break;
+        }
+        wchar_t location[MAX_PATH * 2] = L"";
+        DWORD size = sizeof(location) - sizeof(wchar_t);
+        if (RegGetValueW(entries, name, L"InstallLocation", RRF_RT_REG_SZ, nullptr, location, &size) ==
+                ERROR_SUCCESS &&
+            CompareStringW(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, location, static_cast<int>(prefix.size()),
+                           prefix.c_str(), static_cast<int>(prefix.size())) == CSTR_EQUAL) {
+            doomed.push_back(name);
+        }
+    }
+    for (const std::wstring& entry : doomed) {
+        RegDeleteKeyW(entries, entry.c_str());
+    }
+    RegCloseKey(entries);
+}
+
+}  // namespace
+
 ScratchFolder::~ScratchFolder() {
+    RemoveAppsEntriesUnder(path_);
     RemoveTree(path_);
 }
 

@@ -193,5 +193,99 @@ TEST_F(UninstallRoadTest, UninstallShortcutRemovesEverythingTheInstallMade) {
     EXPECT_EQ(AttributesOf(ParkingPath()) & FILE_ATTRIBUTE_HIDDEN, DWORD{FILE_ATTRIBUTE_HIDDEN});
 }
 
+// Runs a console program of the system with its output into a pipe; the
+// output, or "<not started>".
+std::string OutputOf(const std::string& commandLine) {
+    SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 0)) {
+        return "<not started>";
+    }
+    (void)SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof(startup));
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = writeEnd;
+    PROCESS_INFORMATION started;
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    const BOOL ok = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                                   &startup, &started);
+    CloseHandle(writeEnd);
+    std::string output;
+    if (ok) {
+        char chunk[4096];
+        DWORD got = 0;
+        while (ReadFile(readEnd, chunk, sizeof(chunk), &got, nullptr) && got > 0) {
+            output.append(chunk, got);
+        }
+        WaitForSingleObject(started.hProcess, driver::kDefaultTimeoutMs);
+        CloseHandle(started.hThread);
+        CloseHandle(started.hProcess);
+    }
+    CloseHandle(readEnd);
+    return ok ? output : "<not started>";
+}
+
+// The name of the entry that the system's own uninstaller lists under
+// `displayName`, as Settings > Apps reads the entries; empty when none.
+std::string ListedEntry(const std::string& displayName) {
+    const std::string listed = OutputOf("uninstaller.exe --list");
+    const std::string tail = "|||" + displayName;
+    std::size_t start = 0;
+    while (start < listed.size()) {
+        std::size_t end = listed.find_first_of("\r\n", start);
+        if (end == std::string::npos) {
+            end = listed.size();
+        }
+        const std::string entry = listed.substr(start, end - start);
+        if (entry.size() > tail.size() && entry.compare(entry.size() - tail.size(), tail.size(), tail) == 0) {
+            return entry.substr(0, entry.size() - tail.size());
+        }
+        start = end + 1;
+    }
+    return std::string();
+}
+
+// Settings > Apps as the system's own uninstaller shows it: the patch is
+// listed after the install, and removing it there starts its uninstall,
+// whose dialog the user confirms; then it is gone from the disk, the Start
+// menu and the list.
+TEST_F(UninstallRoadTest, TheAppsListShowsThePatchAndRemovesIt) {
+    Install();
+    if (HasFatalFailure()) {
+        return;
+    }
+    const std::string entry = ListedEntry(appName_);
+    ASSERT_FALSE(entry.empty()) << "not in the list: " << OutputOf("uninstaller.exe --list");
+
+    driver::ChildProcess remover;
+    ASSERT_TRUE(remover.Start("", "uninstaller.exe --remove " + entry, ""));
+    HWND dialog = WaitForDialogCaptioned(appName_);
+    ASSERT_NE(dialog, nullptr) << "no uninstall dialog";
+    DWORD processId = 0;
+    (void)GetWindowThreadProcessId(dialog, &processId);
+    ForeignProcess uninstall;
+    uninstall.Adopt(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, processId));
+    EXPECT_EQ(ReadSetupDialog(dialog).okLabel, "&Take away");
+    ASSERT_TRUE(driver::PressButton(dialog, IDOK));
+    ASSERT_TRUE(driver::WaitForWindowGone(dialog));
+    HWND box = driver::WaitForMessageBox(processId);
+    ASSERT_NE(box, nullptr) << "no success box";
+    EXPECT_EQ(driver::ReadMessageBox(box).text, "Road removed\r\nfor good");
+    ASSERT_TRUE(driver::PressButton(box, IDOK));
+    DWORD status = 0xDEAD;
+    ASSERT_TRUE(uninstall.WaitForExit(status));
+    EXPECT_EQ(status, 0u);
+    ASSERT_TRUE(remover.WaitForExit(status));
+
+    EXPECT_FALSE(PathExists(TargetFolder())) << "target folder stayed";
+    EXPECT_FALSE(PathExists(GroupFolder())) << "group folder stayed";
+    EXPECT_EQ(ListedEntry(appName_), "") << "still listed";
+}
+
 }  // namespace
 }  // namespace uninstalltest

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "apps_entries.h"
 #include "test_env.h"
 #include "uninstall_run.h"
 #include "window_driver.h"
@@ -107,6 +108,7 @@ TEST_F(UninstallTest, ConfirmedRemovesTheRecordAndParksItselfWhateverTheWorkingD
     AddFile(group_ / "Start.lnk");
     WriteStandardIni(RecordSection("Files", {Ini(), Exe(), target_ / "data.bin", group_ / "Start.lnk"}) +
                      RecordSection("Folders", {target_.Path(), group_.Path()}));
+    PlaceEarlierAppsEntry(target_.Path(), "\"" + Exe() + "\" -uninstall");
     // The working directory holds a Setup.ini of its own, recording a file of its own.
     AddFile(elsewhere_ / "decoy.txt");
     ASSERT_TRUE(WriteFileBytes(elsewhere_ / "Setup.ini",
@@ -134,6 +136,7 @@ TEST_F(UninstallTest, ConfirmedRemovesTheRecordAndParksItselfWhateverTheWorkingD
     EXPECT_FALSE(PathExists(group_.Path())) << "group folder stayed";
     EXPECT_TRUE(PathExists(elsewhere_ / "decoy.txt")) << "the working directory's Setup.ini was used";
     ExpectParkedHere();
+    EXPECT_TRUE(AppsEntriesOf(target_.Path()).empty()) << "the Apps entry stayed";
 }
 
 enum class CancelWay { Button, EscapeKey, CloseBox };
@@ -268,8 +271,11 @@ TEST_F(UninstallTest, FolderHoldingAFileOfTheUserStaysSilently) {
     WriteStandardIni(
         RecordSection("Files", {Ini(), Exe(), target_ / "data.bin", target_ / "notes", group_ / "Start.lnk"}) +
         RecordSection("Folders", {target_.Path(), group_.Path()}));
+    // An entry of that name that starts another program is not this patch's.
+    const AppsEntry foreign = PlaceEarlierAppsEntry(target_.Path(), "\"C:\\Other\\Setup.exe\" -uninstall");
 
     RunConfirmedWithStandardTexts();
+    EXPECT_EQ(AppsEntriesOf(target_.Path()), std::vector<AppsEntry>{foreign});
 
     EXPECT_EQ(FolderEntries(target_.Path()), (std::vector<std::string>{"notes", "saved-by-the-user.dat"}));
     EXPECT_EQ(FileBytes(target_ / "saved-by-the-user.dat"), kContents);
@@ -385,6 +391,7 @@ TEST_P(UninstallHeldFileTest, StopsBeforeAnythingChangesAndNamesTheFile) {
                      RecordSection("Folders", {target_.Path(), group_.Path()}));
     const std::string iniBefore = FileBytes(Ini());
     const std::vector<std::string> targetBefore = FolderEntries(target_.Path());
+    const AppsEntry entry = PlaceEarlierAppsEntry(target_.Path(), "\"" + Exe() + "\" -uninstall");
 
     HWND dialog = StartAndWaitForDialog(elsewhere_.Path());
     ASSERT_NE(dialog, nullptr);
@@ -405,6 +412,8 @@ TEST_P(UninstallHeldFileTest, StopsBeforeAnythingChangesAndNamesTheFile) {
     EXPECT_EQ(FileBytes(Exe()), exeBytes_);
     EXPECT_EQ(FileBytes(group_ / "Start.lnk"), kContents);
     EXPECT_FALSE(PathExists(ParkingPath()));
+    // Still listed, so that the user can try again from Settings.
+    EXPECT_EQ(AppsEntriesOf(target_.Path()), std::vector<AppsEntry>{entry});
 }
 
 INSTANTIATE_TEST_SUITE_P(Holders, UninstallHeldFileTest,

@@ -20,10 +20,10 @@ bool SameEntries(const std::vector<JournalEntry>& a, const std::vector<JournalEn
 }
 
 const std::vector<JournalEntry> kEntries = {
-    {JournalEntryKind::NewFolder, u"C:\\Program Files\\\u0141\u00F3d\u017A", u""},
-    {JournalEntryKind::NewFile, u"C:\\Program Files\\a\tb.txt", u""},
-    {JournalEntryKind::SetAside, u"C:\\x\\Setup.ini", u"C:\\x\\old1f-0.tmp"},
-    {JournalEntryKind::Finished, u"", u""},
+    {JournalEntryKind::NewFolder, u"C:\\Program Files\\\u0141\u00F3d\u017A", u"", ""},
+    {JournalEntryKind::NewFile, u"C:\\Program Files\\a\tb.txt", u"", ""},
+    {JournalEntryKind::SetAside, u"C:\\x\\Setup.ini", u"C:\\x\\old1f-0.tmp", ""},
+    {JournalEntryKind::Finished, u"", u"", ""},
 };
 
 std::string Written(const std::vector<JournalEntry>& entries) {

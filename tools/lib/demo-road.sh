@@ -166,6 +166,28 @@ demo_print_installed_setup() {
     sed -e 's/\r$//' -e 's/^/  | /' -e 's/ $//' "$file"
 }
 
+# The entries of Settings > Apps (Programs and Features), in the registry
+# view of the build that plays.
+DEMO_APPS_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+
+# demo_apps_entry NAME: the patch as Windows' own uninstaller lists it, and
+# its entry's values; the date and the size of the copy, which differ from
+# day to day and from build to build, as words.
+demo_apps_entry() {
+    local listed key
+    listed=$(wine uninstaller --list </dev/null 2>/dev/null | tr -d '\r' | grep -F "|||$1" || true)
+    if [ -z "$listed" ]; then
+        echo "$1: not listed"
+        return 0
+    fi
+    echo "listed: $listed"
+    key=${listed%%|||*}
+    wine reg query "$DEMO_APPS_KEY\\$key" </dev/null 2>/dev/null | tr -d '\r' |
+        awk -F '    ' 'NF >= 4 { print "  " $2 " (" $3 "): " $4 }' |
+        sed -E -e 's/^(  InstallDate \(REG_SZ\)): [0-9]{8}$/\1: <the day of the install>/' \
+               -e 's/^(  EstimatedSize \(REG_DWORD\)): .*$/\1: <the KiB copied>/' | sort
+}
+
 # demo_road WORK [DRIVER OPTIONS]: install, run mode and uninstall, each with
 # what the tool showed and what it left on disk.
 demo_road() {
@@ -194,6 +216,9 @@ demo_road() {
     demo_driver disk "$target" "$group"
     demo_print_installed_setup "$target\\Setup.ini"
     echo
+    echo "== In Settings > Apps after the install"
+    demo_apps_entry "$app_name"
+    echo
     echo "== Run mode: the installed Setup.exe started in its folder, the disc in the drive"
     demo_driver run "$target" "$@" || true
     echo
@@ -202,6 +227,9 @@ demo_road() {
     echo
     echo "== On disk after the uninstall"
     demo_driver disk "$target" "$group" "$temp$DEMO_PARKED_NAME"
+    echo
+    echo "== In Settings > Apps after the uninstall"
+    demo_apps_entry "$app_name"
 }
 
 # demo_save_pictures DIR: the driver's BMP pictures as PNG files.

@@ -1,0 +1,208 @@
+#include "install/apps_entry.h"
+
+#include <vector>
+
+#include "install/install_changes.h"
+#include "install/install_step.h"
+#include "setupfile/path_hash.h"
+
+namespace {
+
+constexpr DWORD kFlagSet = 1;  // NoModify and NoRepair: the patch can only be removed
+const char kHexDigits[] = "0123456789ABCDEF";
+constexpr std::size_t kTypeDigits = 8;
+
+std::wstring KeyPathOf(const std::wstring& name) {
+    return std::wstring(kAppsEntriesKey) + L"\\" + name;
+}
+
+std::u16string Utf16Of(const std::wstring& text) {
+    return std::u16string(text.begin(), text.end());
+}
+
+std::wstring WideOf(const std::u16string& text) {
+    return std::wstring(text.begin(), text.end());
+}
+
+// A value's type and bytes as plain ASCII for the journal: the type in eight
+// hex digits, a colon, then two hex digits a byte.
+std::string DetailOf(const RegistryValue& value) {
+    std::string detail;
+    for (int shift = 28; shift >= 0; shift -= 4) {
+        detail += kHexDigits[(value.type >> shift) & 0x0F];
+    }
+    detail += ':';
+    for (unsigned char byte : value.data) {
+        detail += kHexDigits[byte >> 4];
+        detail += kHexDigits[byte & 0x0F];
+    }
+    return detail;
+}
+
+int HexValue(char c) {
+    for (int i = 0; i < 16; ++i) {
+        if (kHexDigits[i] == c) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+bool ValueOfDetail(const std::wstring& name, const std::string& detail, RegistryValue& value) {
+    if (detail.size() < kTypeDigits + 1 || detail[kTypeDigits] != ':' || (detail.size() - kTypeDigits - 1) % 2 != 0) {
+        return false;
+    }
+    value = RegistryValue{name, 0, ""};
+    for (std::size_t i = 0; i < kTypeDigits; ++i) {
+        const int digit = HexValue(detail[i]);
+        if (digit < 0) {
+            return false;
+        }
+        value.type = (value.type << 4) | static_cast<DWORD>(digit);
+    }
+    for (std::size_t i = kTypeDigits + 1; i < detail.size(); i += 2) {
+        const int high = HexValue(detail[i]);
+        const int low = HexValue(detail[i + 1]);
+        if (high < 0 || low < 0) {
+            return false;
+        }
+        value.data += static_cast<char>(high * 16 + low);
+    }
+    return true;
+}
+
+// Every value of an open key.
+std::vector<RegistryValue> ValuesOf(HKEY key) {
+    std::vector<RegistryValue> values;
+    DWORD count = 0;
+    DWORD longestName = 0;
+    DWORD longestData = 0;
+    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longestName,
+                         &longestData, nullptr, nullptr) != ERROR_SUCCESS) {
+        return values;
+    }
+    for (DWORD index = 0; index < count; ++index) {
+        std::vector<wchar_t> name(longestName + 1, L'\0');
+        std::vector<BYTE> data(longestData + 1, 0);
+        DWORD nameLength = longestName + 1;
+        DWORD dataSize = longestData + 1;
+        DWORD type = REG_NONE;
+        if (RegEnumValueW(key, index, name.data(), &nameLength, nullptr, &type, data.data(), &dataSize) ==
+            ERROR_SUCCESS) {
+            values.push_back(RegistryValue{std::wstring(name.data(), nameLength), type,
+                                           std::string(reinterpret_cast<const char*>(data.data()), dataSize)});
+        }
+    }
+    return values;
+}
+
+bool SetValue(HKEY key, const RegistryValue& value) {
+    return RegSetValueExW(key, value.name.c_str(), 0, value.type, reinterpret_cast<const BYTE*>(value.data.data()),
+                          static_cast<DWORD>(value.data.size())) == ERROR_SUCCESS;
+}
+
+RegistryValue Text(const wchar_t* name, const std::wstring& text) {
+    // With its terminator, as the registry keeps a string.
+    const char* bytes = reinterpret_cast<const char*>(text.c_str());
+    return RegistryValue{name, REG_SZ, std::string(bytes, (text.size() + 1) * sizeof(wchar_t))};
+}
+
+RegistryValue Number(const wchar_t* name, DWORD number) {
+    return RegistryValue{name, REG_DWORD, std::string(reinterpret_cast<const char*>(&number), sizeof(number))};
+}
+
+// Empties the key of every value it holds, then gives it `values`.
+bool ReplaceValues(HKEY key, const std::vector<RegistryValue>& values) {
+    bool replaced = true;
+    for (const RegistryValue& old : ValuesOf(key)) {
+        replaced = RegDeleteValueW(key, old.name.c_str()) == ERROR_SUCCESS && replaced;
+    }
+    for (const RegistryValue& value : values) {
+        replaced = SetValue(key, value) && replaced;
+    }
+    return replaced;
+}
+
+std::vector<RegistryValue> ValuesToWrite(const AppsEntryValues& values) {
+    std::vector<RegistryValue> written = {
+        Text(L"DisplayName", values.displayName),
+        Text(L"UninstallString", values.uninstallString),
+        Text(L"DisplayIcon", values.displayIcon),
+        Text(L"InstallLocation", values.installLocation),
+        Number(L"EstimatedSize", values.estimatedSizeKiB),
+        Text(L"InstallDate", values.installDate),
+        Number(L"NoModify", kFlagSet),
+        Number(L"NoRepair", kFlagSet),
+    };
+    if (!values.displayVersion.empty()) {
+        written.push_back(Text(L"DisplayVersion", values.displayVersion));
+    }
+    if (!values.publisher.empty()) {
+        written.push_back(Text(L"Publisher", values.publisher));
+    }
+    return written;
+}
+
+}  // namespace
+
+bool WriteAppsEntry(const std::wstring& name, const AppsEntryValues& values, InstallChanges& changes) {
+    AppsEntryChange change;
+    change.name = name;
+    HKEY earlier = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, KeyPathOf(name).c_str(), 0, KEY_READ, &earlier) == ERROR_SUCCESS) {
+        change.existed = true;
+        change.earlier = ValuesOf(earlier);
+        // Only read.
+        (void)RegCloseKey(earlier);
+    }
+    if (changes.journal != nullptr) {
+        for (const RegistryValue& value : change.earlier) {
+            if (!WriteAhead(*changes.journal,
+                            JournalEntry{JournalEntryKind::EntryValue, Utf16Of(name), Utf16Of(value.name),
+                                         DetailOf(value)},
+                            false)) {
+                return false;
+            }
+        }
+        // The earlier entry's values are at stake from here on.
+        const JournalEntry entry{JournalEntryKind::AppsEntry, Utf16Of(name), u"",
+                                 change.existed ? kEntryWasThere : kEntryWasNot};
+        if (!WriteAhead(*changes.journal, entry, true)) {
+            return false;
+        }
+    }
+    changes.appsEntry = change;
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, KeyPathOf(name).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    const bool written = ReplaceValues(key, ValuesToWrite(values));
+    // Written through this handle; a failed close would have failed the writes.
+    (void)RegCloseKey(key);
+    AfterInstallChange();
+    return written;
+}
+
+bool UndoAppsEntry(const AppsEntryChange& change) {
+    if (change.name.empty()) {
+        return true;
+    }
+    const std::wstring path = KeyPathOf(change.name);
+    if (!change.existed) {
+        const LONG deleted = RegDeleteKeyW(HKEY_LOCAL_MACHINE, path.c_str());
+        return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
+    }
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    const bool restored = ReplaceValues(key, change.earlier);
+    (void)RegCloseKey(key);
+    return restored;
+}
+
+bool AppsEntryValueOfJournal(const JournalEntry& entry, RegistryValue& value) {
+    return ValueOfDetail(WideOf(entry.setAside), entry.detail, value);
+}
