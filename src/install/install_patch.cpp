@@ -101,6 +101,7 @@ void ReadSettingsBeforeRightsTest(InstallSettings& settings) {
     settings.copied.errorUninstall = ReadSettingIfSet(keys::kErrorUninstall);
     settings.copied.errorAlreadyRunning = ReadSettingIfSet(keys::kErrorAlreadyRunning);
     settings.copied.errorInterrupted = ReadSettingIfSet(keys::kErrorInterrupted);
+    settings.copied.errorLongPath = ReadSettingIfSet(keys::kErrorLongPath);
     settings.repairedInterrupted = ReadText(keys::kRepairedInterrupted);
     settings.errorAlreadyRunning = ReadText(keys::kErrorAlreadyRunning);
 }

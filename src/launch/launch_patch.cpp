@@ -24,6 +24,7 @@ const char kWaitValue[] = "1";
 constexpr int kLaunchedStatus = 0;
 constexpr int kNoCdStatus = -1;
 constexpr int kInterruptedStatus = -1;
+constexpr int kOwnPathStatus = -1;
 
 // All settings are read before the current directory leaves the start folder.
 struct LaunchSettings {
@@ -174,16 +175,10 @@ void StartProgram(const std::wstring& program, const wchar_t* startFolder, bool 
     (void)CloseHandle(started.hProcess);
 }
 
-// `execute` names a program in the launcher's own folder.
-void StartOwnFolderProgram(const std::string& execute, const std::wstring& cdRoot, bool wait) {
-    const std::wstring ownPath = ExecutablePath(kLaunchPathLimit);
+// `execute` names a program in the folder of the launcher at `ownPath`.
+void StartOwnFolderProgram(const std::string& execute, const std::wstring& ownPath, const std::wstring& cdRoot,
+                           bool wait) {
     (void)SetCurrentDirectoryW(cdRoot.c_str());
-    // Without our own path (it is longer than the limit) the program's path
-    // would come out as "\" + execute, a file at the root of the disc rather
-    // than one beside us: start nothing.
-    if (ownPath.empty()) {
-        return;
-    }
     const std::wstring program = WithFinalBackslash(ExecutableFolderOf(ownPath)) + WideFromAnsi(execute);
     StartProgram(program, nullptr, wait);
 }
@@ -215,10 +210,16 @@ std::wstring FindCdRoot(const std::string& volume, const std::string& executeCD,
 int LaunchPatch() {
     const LaunchSettings settings = ReadLaunchSettings();
 
+    // Without its own path the launcher would look for the patch's program
+    // and libraries in the wrong folder.
+    const std::wstring ownPath = ExecutablePath(kLaunchPathLimit);
+    if (ownPath.empty()) {
+        (void)ShowMessage(ReadText(keys::kErrorLongPath), settings.errorHeader, MB_OK);
+        return kOwnPathStatus;
+    }
     // Beside the journal of a killed install, the installed files may be
     // half written or an earlier patch's: nothing of them is started.
-    const std::wstring ownPath = ExecutablePath(kLaunchPathLimit);
-    if (!ownPath.empty() && InterruptedInstallBeside(ExecutableFolderOf(ownPath))) {
+    if (InterruptedInstallBeside(ExecutableFolderOf(ownPath))) {
         (void)ShowMessage(ReadText(keys::kErrorInterrupted), settings.errorHeader, MB_OK);
         return kInterruptedStatus;
     }
@@ -236,7 +237,7 @@ int LaunchPatch() {
     const std::vector<HMODULE> libraries = PreloadLibraries();
 
     if (!settings.execute.empty()) {
-        StartOwnFolderProgram(settings.execute, cdRoot, EqualsExactly(settings.waitExecute, kWaitValue));
+        StartOwnFolderProgram(settings.execute, ownPath, cdRoot, EqualsExactly(settings.waitExecute, kWaitValue));
     }
     if (!settings.executeCD.empty()) {
         (void)SetCurrentDirectoryW(cdRoot.c_str());

@@ -108,6 +108,7 @@ bool WriteInstalledSetup(const std::wstring& path, const InstalledSetupValues& v
     PutValueIfSet(file, keys::kErrorUninstall, values.errorUninstall);
     PutValueIfSet(file, keys::kErrorAlreadyRunning, values.errorAlreadyRunning);
     PutValueIfSet(file, keys::kErrorInterrupted, values.errorInterrupted);
+    PutValueIfSet(file, keys::kErrorLongPath, values.errorLongPath);
     Put(file, kLineEnd);
 
     // Each entry is written as soon as it is read, under its own number.

@@ -27,6 +27,7 @@ struct InstalledSetupValues {
     std::string errorUninstall;
     std::string errorAlreadyRunning;
     std::string errorInterrupted;
+    std::string errorLongPath;
 };
 
 // The install record of the installed Setup.ini at `path`, read through the

@@ -79,6 +79,10 @@ struct SetupKey {
     KEY(kErrorInterrupted, "Text", "ErrorInterrupted",                                                                  \
         "The last setup of this patch was interrupted.\\nStart the setup from the disc again to set it right.",       \
         Text, Medium)                                                                                                   \
+    /* Run mode that can't take its own path, so can't find the patch's files. */                                        \
+    KEY(kErrorLongPath, "Text", "ErrorLongPath",                                                                        \
+        "The path of this Setup.exe is too long to start the patch from.\\nMove it to a folder with a shorter path.",  \
+        Text, Medium)                                                                                                   \
     /* Install's word on the interrupted run that it has just undone. */                                                \
     KEY(kRepairedInterrupted, "Text", "RepairedInterrupted",                                                            \
         "The last setup of this patch was interrupted.\\nEverything it had changed is back as it was.", Text, Medium)

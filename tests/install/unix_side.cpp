@@ -102,7 +102,9 @@ TmpfsMount::~TmpfsMount() {
     if (unixFolder_.empty()) {
         return;
     }
-    if (StartUnixProgram("/bin/umount", Quoted(unixFolder_))) {
+    // Lazily: a Wine process that still holds the folder must not keep the
+    // mount, which would outlive the test and the prefix it lies in.
+    if (StartUnixProgram("/bin/umount", "-l " + Quoted(unixFolder_))) {
         (void)WaitUntil([&] { return VolumeSize(windowsFolder_) != sizeBytes_; });
     }
 }

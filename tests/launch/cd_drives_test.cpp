@@ -354,7 +354,7 @@ TEST_F(CdDrives, AnEntryThatFailsToLoadDoesNotStopTheNext) {
     EXPECT_LT(IndexOf(events, "one.dll", "unload"), IndexOf(events, "two.dll", "unload"));
 }
 
-TEST_F(CdDrives, ALauncherPathPastTheLimitStartsNoProgramFromTheDiscRoot) {
+TEST_F(CdDrives, ALauncherPathPastTheLimitSaysSoAndStartsNothing) {
     // The launcher's own path is one character longer than the 255 that run
     // mode takes it with (254 and the terminator): the path can't be had.
     constexpr size_t kOwnPathLength = 256;
@@ -370,13 +370,22 @@ TEST_F(CdDrives, ALauncherPathPastTheLimitStartsNoProgramFromTheDiscRoot) {
     // What "\" + Execute would name once the CD root is current.
     PutProgram("E:\\r.exe");
     PutProgram("E:\\game.exe");
-    const launchtest::LaunchResult result =
-        Launch(IniText({"[General]", "Volume=\"PATCHDISC\"", "Execute=\"r.exe\"", "WaitExecute=\"1\"",
-                        "ExecuteCD=\"game.exe\"", "WaitExecuteCD=\"1\""}),
-               deep, launcher);
-    ASSERT_TRUE(result.ended);
-    EXPECT_EQ(result.status, 0u);
-    ExpectRuns(result.eventsAtEnd, {{"E:\\game.exe", "E:\\"}});
+    ASSERT_TRUE(testenv::WriteFileBytes(deep + "\\Setup.ini",
+                                        IniText({"[General]", "Volume=\"PATCHDISC\"", "Execute=\"r.exe\"",
+                                                 "ExecuteCD=\"game.exe\"", "[Text]", "ErrorHeader=\"Patch\""})));
+    driver::ChildProcess process;
+    ASSERT_TRUE(process.Start(launcher, testenv::CommandLineFor(launcher, ""), deep));
+    HWND box = driver::WaitForMessageBox(process.Id());
+    ASSERT_NE(box, nullptr) << "no box: the path was passed over in silence";
+    const driver::MessageBoxContents said = driver::ReadMessageBox(box);
+    EXPECT_EQ(said.caption, "Patch");
+    EXPECT_EQ(said.text,
+              "The path of this Setup.exe is too long to start the patch from.\r\nMove it to a folder with a shorter path.");
+    ASSERT_TRUE(driver::PressButton(box, IDOK));
+    DWORD status = 0;
+    ASSERT_TRUE(process.WaitForExit(status));
+    EXPECT_EQ(status, 0xFFFFFFFFu);
+    EXPECT_TRUE(Events().empty()) << "started " << Events().front().module;
 }
 
 }  // namespace

@@ -62,11 +62,23 @@ wine_server_stop() {
     wineserver -w </dev/null >/dev/null 2>&1 || true
 }
 
+# wine_prefix_unmount DIR: takes away what a test mounted inside DIR (a small
+# tmpfs for a full disk) and a killed run left mounted, deepest first, so
+# that the folder can be removed.
+wine_prefix_unmount() {
+    local mounted
+    [ -r /proc/mounts ] || return 0
+    awk -v dir="$1/" 'index($2, dir) == 1 { print $2 }' /proc/mounts | sort -r | while read -r mounted; do
+        umount -l "$mounted" 2>/dev/null || true
+    done
+}
+
 # wine_prefix_create DIR: a fresh prefix with the null graphics driver, so
 # dialogs and message boxes exist without X.
 wine_prefix_create() {
     wine_prefix_env "$1"
     wine_server_stop
+    wine_prefix_unmount "$WINEPREFIX"
     rm -rf "$WINEPREFIX"
     # A 64-bit prefix reports once that syswow64\rundll32.exe is missing
     # (wine32 may not be installed), and works.
