@@ -127,15 +127,21 @@ protected:
         return boxText;
     }
 
-    // The installed Setup.exe with "-uninstall", confirmed.
-    void Uninstall() {
+    // Starts the installed Setup.exe with "-uninstall" and confirms its dialog.
+    void StartUninstallAndConfirm(driver::ChildProcess& process) {
         const std::string exe = TargetFolder() + "\\Setup.exe";
-        driver::ChildProcess process;
         ASSERT_TRUE(process.Start(exe, testenv::CommandLineFor(exe, "-uninstall"), TargetFolder()));
         HWND dialog = driver::WaitForSetupDialog(process.Id());
         ASSERT_NE(dialog, nullptr);
         ASSERT_TRUE(driver::PressButton(dialog, IDOK));
         ASSERT_TRUE(driver::WaitForWindowGone(dialog));
+    }
+
+    // The same, through to its success box.
+    void Uninstall() {
+        driver::ChildProcess process;
+        StartUninstallAndConfirm(process);
+        ASSERT_FALSE(HasFatalFailure());
         HWND box = WaitForMessageBoxOnly(process);
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(driver::ReadMessageBox(box).text, kUninstalledShown);
@@ -295,12 +301,9 @@ TEST_F(KilledFromOutsideTest, AKilledUninstallLeavesWhatAnotherRunFinishes) {
     ExpectSuccessBox(RunFromMedium());
     const std::size_t installed = FolderEntries(TargetFolder()).size();
 
-    const std::string exe = TargetFolder() + "\\Setup.exe";
     driver::ChildProcess process;
-    ASSERT_TRUE(process.Start(exe, testenv::CommandLineFor(exe, "-uninstall"), TargetFolder()));
-    HWND dialog = driver::WaitForSetupDialog(process.Id());
-    ASSERT_NE(dialog, nullptr);
-    ASSERT_TRUE(driver::PressButton(dialog, IDOK));
+    StartUninstallAndConfirm(process);
+    ASSERT_FALSE(HasFatalFailure());
     while (FolderEntries(TargetFolder()).size() > installed / 2 && !process.HasExited()) {
         Sleep(1);
     }
