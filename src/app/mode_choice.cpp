@@ -7,10 +7,10 @@ Mode ChooseMode(const std::string& modeValue, const std::vector<std::string>& ar
         return EqualsExactly(modeValue, "Install") ? Mode::Install : Mode::Launch;
     }
     if (arguments.size() == 1) {
-        if (CompareNoCase(arguments[0], "-install") == 0) {
+        if (CompareNoCase(arguments[0], kInstallSwitch) == 0) {
             return Mode::Install;
         }
-        if (CompareNoCase(arguments[0], "-uninstall") == 0) {
+        if (CompareNoCase(arguments[0], kUninstallSwitch) == 0) {
             return Mode::Uninstall;
         }
     }

@@ -1,73 +1,46 @@
 #include "install/apps_entry.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "install/install_changes.h"
 #include "install/install_step.h"
+#include "setupfile/code_page.h"
 #include "setupfile/path_hash.h"
+#include "setupfile/record_path.h"
 
 namespace {
 
-constexpr DWORD kFlagSet = 1;  // NoModify and NoRepair: the patch can only be removed
-const char kHexDigits[] = "0123456789ABCDEF";
+// NoModify and NoRepair say yes: the patch can only be removed.
+constexpr DWORD kYes = 1;
+// A value's type in the journal: eight hex digits, then this.
 constexpr std::size_t kTypeDigits = 8;
+constexpr char kTypeSeparator = ':';
 
 std::wstring KeyPathOf(const std::wstring& name) {
     return std::wstring(kAppsEntriesKey) + L"\\" + name;
 }
 
-std::u16string Utf16Of(const std::wstring& text) {
-    return std::u16string(text.begin(), text.end());
-}
-
-std::wstring WideOf(const std::u16string& text) {
-    return std::wstring(text.begin(), text.end());
-}
-
 // A value's type and bytes as plain ASCII for the journal: the type in eight
-// hex digits, a colon, then two hex digits a byte.
+// hex digits, a colon, then the bytes in hex.
 std::string DetailOf(const RegistryValue& value) {
-    std::string detail;
-    for (int shift = 28; shift >= 0; shift -= 4) {
-        detail += kHexDigits[(value.type >> shift) & 0x0F];
-    }
-    detail += ':';
-    for (unsigned char byte : value.data) {
-        detail += kHexDigits[byte >> 4];
-        detail += kHexDigits[byte & 0x0F];
-    }
-    return detail;
-}
-
-int HexValue(char c) {
-    for (int i = 0; i < 16; ++i) {
-        if (kHexDigits[i] == c) {
-            return i;
-        }
-    }
-    return -1;
+    char type[kTypeDigits + 1];
+    (void)std::snprintf(type, sizeof(type), "%08lX", static_cast<unsigned long>(value.type));
+    return type + std::string(1, kTypeSeparator) + HexOfBytes(value.data);
 }
 
 bool ValueOfDetail(const std::wstring& name, const std::string& detail, RegistryValue& value) {
-    if (detail.size() < kTypeDigits + 1 || detail[kTypeDigits] != ':' || (detail.size() - kTypeDigits - 1) % 2 != 0) {
+    if (detail.size() <= kTypeDigits || detail[kTypeDigits] != kTypeSeparator) {
         return false;
     }
-    value = RegistryValue{name, 0, ""};
-    for (std::size_t i = 0; i < kTypeDigits; ++i) {
-        const int digit = HexValue(detail[i]);
-        if (digit < 0) {
-            return false;
-        }
-        value.type = (value.type << 4) | static_cast<DWORD>(digit);
+    char* typeEnd = nullptr;
+    const unsigned long type = std::strtoul(detail.substr(0, kTypeDigits).c_str(), &typeEnd, 16);
+    std::string data;
+    if (*typeEnd != '\0' || !BytesOfHex(detail.substr(kTypeDigits + 1), data)) {
+        return false;
     }
-    for (std::size_t i = kTypeDigits + 1; i < detail.size(); i += 2) {
-        const int high = HexValue(detail[i]);
-        const int low = HexValue(detail[i + 1]);
-        if (high < 0 || low < 0) {
-            return false;
-        }
-        value.data += static_cast<char>(high * 16 + low);
-    }
+    value = RegistryValue{name, static_cast<DWORD>(type), data};
     return true;
 }
 
@@ -101,13 +74,13 @@ bool SetValue(HKEY key, const RegistryValue& value) {
                           static_cast<DWORD>(value.data.size())) == ERROR_SUCCESS;
 }
 
-RegistryValue Text(const wchar_t* name, const std::wstring& text) {
+RegistryValue StringValue(const wchar_t* name, const std::wstring& text) {
     // With its terminator, as the registry keeps a string.
     const char* bytes = reinterpret_cast<const char*>(text.c_str());
     return RegistryValue{name, REG_SZ, std::string(bytes, (text.size() + 1) * sizeof(wchar_t))};
 }
 
-RegistryValue Number(const wchar_t* name, DWORD number) {
+RegistryValue NumberValue(const wchar_t* name, DWORD number) {
     return RegistryValue{name, REG_DWORD, std::string(reinterpret_cast<const char*>(&number), sizeof(number))};
 }
 
@@ -125,20 +98,20 @@ bool ReplaceValues(HKEY key, const std::vector<RegistryValue>& values) {
 
 std::vector<RegistryValue> ValuesToWrite(const AppsEntryValues& values) {
     std::vector<RegistryValue> written = {
-        Text(L"DisplayName", values.displayName),
-        Text(L"UninstallString", values.uninstallString),
-        Text(L"DisplayIcon", values.displayIcon),
-        Text(L"InstallLocation", values.installLocation),
-        Number(L"EstimatedSize", values.estimatedSizeKiB),
-        Text(L"InstallDate", values.installDate),
-        Number(L"NoModify", kFlagSet),
-        Number(L"NoRepair", kFlagSet),
+        StringValue(L"DisplayName", values.displayName),
+        StringValue(L"UninstallString", values.uninstallString),
+        StringValue(L"DisplayIcon", values.displayIcon),
+        StringValue(L"InstallLocation", values.installLocation),
+        NumberValue(L"EstimatedSize", values.estimatedSizeKiB),
+        StringValue(L"InstallDate", values.installDate),
+        NumberValue(L"NoModify", kYes),
+        NumberValue(L"NoRepair", kYes),
     };
     if (!values.displayVersion.empty()) {
-        written.push_back(Text(L"DisplayVersion", values.displayVersion));
+        written.push_back(StringValue(L"DisplayVersion", values.displayVersion));
     }
     if (!values.publisher.empty()) {
-        written.push_back(Text(L"Publisher", values.publisher));
+        written.push_back(StringValue(L"Publisher", values.publisher));
     }
     return written;
 }

@@ -3,10 +3,13 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 #include <utility>
 
 #include "install/install_step.h"
+#include "setupfile/code_page.h"
 #include "setupfile/paths.h"
 
 namespace {
@@ -17,6 +20,8 @@ const wchar_t kCurrentFolder[] = L".";
 // no earlier one of this run, uses the name.
 const wchar_t kSetAsideFormat[] = L"old%lx-%x.tmp";
 constexpr std::size_t kSetAsideNameSize = 32;
+// Attributes in the journal: eight hex digits and the terminator.
+constexpr std::size_t kAttributesDetailSize = 9;
 
 // The write that follows opens the file as the C library's "wb" does: for
 // writing, sharing reading and writing. A file that refuses this now
@@ -31,14 +36,6 @@ bool CanBeOpenedForWriting(const std::wstring& path) {
     // Opened only to ask; nothing was written.
     (void)CloseHandle(file);
     return true;
-}
-
-std::u16string Utf16Of(const std::wstring& text) {
-    return std::u16string(text.begin(), text.end());
-}
-
-std::wstring WideOf(const std::u16string& text) {
-    return std::wstring(text.begin(), text.end());
 }
 
 // A name in the folder of `path` that nothing uses. It is not reserved: a
@@ -147,6 +144,37 @@ bool RecordNewFolder(const std::wstring& folder, InstallChanges& changes) {
     return true;
 }
 
+bool ResetFolderAttributes(const std::wstring& folder, InstallChanges& changes) {
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return true;
+    }
+    char detail[kAttributesDetailSize];
+    (void)std::snprintf(detail, sizeof(detail), "%08lX", static_cast<unsigned long>(attributes));
+    if (changes.journal != nullptr &&
+        !WriteAhead(*changes.journal, JournalEntry{JournalEntryKind::Attributes, Utf16Of(folder), u"", detail}, false)) {
+        return false;
+    }
+    changes.resetFolders.push_back({folder, attributes});
+    // Normal attributes are what the folder should end with; should the
+    // call fail, it simply keeps the ones it has.
+    (void)SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+    AfterInstallChange();
+    return true;
+}
+
+void FlushToDisk(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    // A flush that fails leaves the bytes where they were: with the system,
+    // which keeps them through anything but a power cut.
+    (void)FlushFileBuffers(file);
+    (void)CloseHandle(file);
+}
+
 bool IsNewFolder(const std::wstring& folder, const InstallChanges& changes) {
     return std::find(changes.newFolders.begin(), changes.newFolders.end(), folder) != changes.newFolders.end();
 }
@@ -172,6 +200,10 @@ bool RollBack(const InstallChanges& changes) {
     for (auto file = changes.files.rbegin(); file != changes.files.rend(); ++file) {
         undone = UndoWrite(*file) && undone;
     }
+    for (auto folder = changes.resetFolders.rbegin(); folder != changes.resetFolders.rend(); ++folder) {
+        // Only their look: the folders and what they hold are untouched.
+        (void)SetFileAttributesW(folder->path.c_str(), folder->attributes);
+    }
     for (auto folder = changes.newFolders.rbegin(); folder != changes.newFolders.rend(); ++folder) {
         // Fails, as it should, while the folder still holds anything.
         (void)RemoveDirectoryW(folder->c_str());
@@ -180,6 +212,11 @@ bool RollBack(const InstallChanges& changes) {
 }
 
 void KeepChanges(InstallChanges& changes) {
+    for (const WrittenPath& file : changes.files) {
+        if (!file.setAside.empty()) {
+            FlushToDisk(file.path);
+        }
+    }
     // Without the note a start after a kill would take the install for one
     // to undo; should it not be written, the set-aside files simply stay.
     if (changes.journal != nullptr &&
@@ -225,6 +262,9 @@ InstallChanges ChangesOfJournal(const std::vector<JournalEntry>& entries, bool& 
                 break;
             case JournalEntryKind::SetAside:
                 changes.files.push_back({WideOf(entry.path), WideOf(entry.setAside)});
+                break;
+            case JournalEntryKind::Attributes:
+                changes.resetFolders.push_back({WideOf(entry.path), std::strtoul(entry.detail.c_str(), nullptr, 16)});
                 break;
             case JournalEntryKind::Finished:
                 finished = true;

@@ -17,9 +17,16 @@ struct WrittenPath {
     std::wstring setAside;
 };
 
+// A folder whose attributes the install reset, and the ones it had.
+struct EarlierAttributes {
+    std::wstring path;
+    unsigned long attributes;
+};
+
 struct InstallChanges {
     std::vector<WrittenPath> files;       // in the order they were written
     std::vector<std::wstring> newFolders;  // folders that didn't exist before, in the order they were made
+    std::vector<EarlierAttributes> resetFolders;  // folders of the user's whose attributes were reset
     AppsEntryChange appsEntry;            // the entry in Settings > Apps, written after the files
     InstallJournal* journal = nullptr;    // none while a repair undoes an earlier run's changes
     unsigned setAsideCount = 0;           // set-aside names are never used twice in a run
@@ -44,6 +51,15 @@ bool RecordNewFile(const std::wstring& path, InstallChanges& changes);
 // can't be written.
 bool RecordNewFolder(const std::wstring& folder, InstallChanges& changes);
 
+// Gives the user's folder `folder` normal attributes, recording the ones it
+// had; false when the journal can't be written (the folder then keeps them).
+bool ResetFolderAttributes(const std::wstring& folder, InstallChanges& changes);
+
+// Puts the bytes of a file that the run wrote onto the disk itself, where a
+// power cut would otherwise find the user's earlier file deleted and the new
+// one not yet written.
+void FlushToDisk(const std::wstring& path);
+
 // Whether this run made `folder` (as RecordNewFolder recorded it).
 bool IsNewFolder(const std::wstring& folder, const InstallChanges& changes);
 
@@ -52,15 +68,16 @@ bool IsNewFolder(const std::wstring& folder, const InstallChanges& changes);
 bool MakeSureFolderExists(const std::wstring& folder, InstallChanges& changes);
 
 // Undoes the changes, last first: the Apps entry, then each written file,
-// deleted, with the file it replaced put back, then each new folder that is
-// empty again.
+// deleted, with the file it replaced put back, then the attributes of the
+// user's folders, then each new folder that is empty again.
 // What can't be undone is passed over; the rest is still undone. True when
 // every file is as it was (a folder kept for something else in it counts as
 // undone).
 bool RollBack(const InstallChanges& changes);
 
-// After a finished install: notes in the journal that it is done, then
-// deletes the files that were set aside.
+// After a finished install: puts the files that replaced the user's onto the
+// disk, notes in the journal that it is done, then deletes the files that
+// were set aside.
 void KeepChanges(InstallChanges& changes);
 
 // The changes that a journal names, for a start that finds it; whether the

@@ -36,10 +36,12 @@ bool StartJournal(const std::wstring& targetFolder, InstallJournal& journal) {
 }
 
 bool WriteAhead(InstallJournal& journal, const JournalEntry& entry, bool durable) {
-    if (!WriteAll(journal.file, JournalLine(entry))) {
+    if (!WriteAll(journal.file, JournalLine(entry)) || (durable && !FlushFileBuffers(journal.file))) {
         return false;
     }
-    return !durable || FlushFileBuffers(journal.file);
+    // The entry is a change of its own: a kill may come before the one it names.
+    AfterInstallChange();
+    return true;
 }
 
 void CloseJournal(InstallJournal& journal) {

@@ -38,8 +38,6 @@ namespace {
 constexpr int kSucceeded = 0;
 constexpr int kFailed = -1;
 
-// Opening this key with full access is also the test of the user's rights.
-const char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 const wchar_t kProgramFilesValue[] = L"ProgramFilesDir";
 
 const wchar_t kSetupExeName[] = L"Setup.exe";
@@ -47,10 +45,8 @@ const wchar_t kSetupIniName[] = L"Setup.ini";
 // Sources are named relative to the current directory, the medium.
 const wchar_t kCurrentFolderPrefix[] = L".\\";
 
-// The Apps entry: Settings shows a name of at most this many characters, and
-// starts the uninstall with this switch.
+// The Apps entry: Settings shows a name of at most this many characters.
 constexpr std::size_t kLongestDisplayName = 259;
-const wchar_t kUninstallSwitch[] = L"-uninstall";
 constexpr std::uint64_t kBytesPerKiB = 1024;
 constexpr std::size_t kInstallDateSize = 9;  // YYYYMMDD and the terminator
 // Only exactly this value of AppsEntry leaves the entry out.
@@ -120,7 +116,8 @@ void ReadSettingsAfterRightsTest(InstallSettings& settings) {
 // puts the target folder at the root of the current drive.
 bool ReadProgramFilesFolder(std::wstring& folder) {
     RegistryKey key;
-    if (!key.Open(kCurrentVersionKey, HKEY_LOCAL_MACHINE)) {
+    // Opening the key with full access is also the test of the user's rights.
+    if (!key.Open(kRightsTestKey, HKEY_LOCAL_MACHINE)) {
         return false;
     }
     folder = key.ReadString(kProgramFilesValue);
@@ -223,12 +220,15 @@ std::wstring InstallDate() {
 // The entry by which Settings > Apps lists the patch and removes it.
 AppsEntryValues AppsEntryOf(const InstallSettings& settings, const std::wstring& targetFolder,
                             std::uint64_t copiedBytes) {
-    const std::wstring installedExe = JoinWithBackslash(targetFolder, kSetupExeName);
+    // Full paths, as Settings shows them and as the uninstall that reads the
+    // entry knows its own (a TargetFolder may hold "/" or "..").
+    const std::wstring location = WithoutFinalBackslash(FullPathOf(targetFolder));
+    const std::wstring installedExe = JoinWithBackslash(location, kSetupExeName);
     AppsEntryValues values;
     values.displayName = WideFromAnsi(settings.copied.appName).substr(0, kLongestDisplayName);
-    values.uninstallString = L"\"" + installedExe + L"\" " + kUninstallSwitch;
+    values.uninstallString = L"\"" + installedExe + L"\" " + kUninstallSwitchWide;
     values.displayIcon = installedExe;
-    values.installLocation = targetFolder;
+    values.installLocation = location;
     values.installDate = InstallDate();
     values.displayVersion = WideFromAnsi(settings.displayVersion);
     values.publisher = WideFromAnsi(settings.publisher);
@@ -237,10 +237,12 @@ AppsEntryValues AppsEntryOf(const InstallSettings& settings, const std::wstring&
     return values;
 }
 
+enum class RecordList { Files, Folders };
+
 // Appends to `list` each of `earlier` that the list doesn't hold and that is
-// still there as a file (or, for folders, as a folder): what an install over
-// an earlier one leaves of it, so that uninstall removes both.
-void CarryOn(const std::vector<std::wstring>& earlier, std::vector<std::wstring>& list, bool folders) {
+// still there as what the list holds (a file, or a folder): what an install
+// over an earlier one leaves of it, so that uninstall removes both.
+void CarryOn(const std::vector<std::wstring>& earlier, std::vector<std::wstring>& list, RecordList kind) {
     std::set<std::wstring> listed;
     for (const std::wstring& path : list) {
         listed.insert(PathKey(path));
@@ -248,7 +250,7 @@ void CarryOn(const std::vector<std::wstring>& earlier, std::vector<std::wstring>
     for (const std::wstring& path : earlier) {
         const DWORD attributes = GetFileAttributesW(path.c_str());
         const bool isFolder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (attributes == INVALID_FILE_ATTRIBUTES || isFolder != folders) {
+        if (attributes == INVALID_FILE_ATTRIBUTES || isFolder != (kind == RecordList::Folders)) {
             continue;
         }
         if (listed.insert(PathKey(path)).second) {
@@ -335,13 +337,15 @@ int InstallPatch() {
                         changes)) {
         return RollBackAndReportFailure(changes, journal, settings);
     }
-    CarryOn(earlier.files, createdFiles, false);
-    CarryOn(earlier.folders, createdFolders, true);
+    CarryOn(earlier.files, createdFiles, RecordList::Files);
+    CarryOn(earlier.folders, createdFolders, RecordList::Folders);
     // Without its whole record the install couldn't be removed again.
     if (!AppendInstallRecord(installedSetup, createdFiles, createdFolders)) {
         return RollBackAndReportFailure(changes, journal, settings);
     }
     AfterInstallChange();
+    // A record that a power cut takes away would leave files that nothing removes.
+    FlushToDisk(installedSetup);
     KeepChanges(changes);
     EndJournal(journal);
     AfterInstallChange();

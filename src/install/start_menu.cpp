@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "process/library_search.h"
+#include "process/mode.h"
 #include "install/install_step.h"
 #include "setupfile/code_page.h"
 #include "setupfile/paths.h"
@@ -86,7 +87,7 @@ struct ShortcutFields {
 constexpr ShortcutFields kShortcuts[] = {
     {L"GamePatch.exe", L"Execute the patch", L"", kFirstIcon},
     {L"GamePatch.txt", L"Instructions", L"", kFirstIcon},
-    {L"Setup.exe", L"Remove the patch", L"-uninstall", kUninstallIcon},
+    {L"Setup.exe", L"Remove the patch", kUninstallSwitchWide, kUninstallIcon},
 };
 
 // The Programs folder of the Start menu, or false when the shell can't give it.
@@ -115,19 +116,6 @@ bool FindProgramsFolder(std::wstring& folder) {
     return true;
 }
 
-// The group folder with normal attributes: one that was there keeps its
-// files, read-only, hidden or not; a missing one is made. An empty one is
-// not removed and made again, which would come out the same but for a
-// moment without the user's folder that a kill could make last. Failures
-// show up later, when the shortcuts can't be saved into it.
-void ResetGroupFolder(const std::wstring& folder) {
-    if (PathExists(folder)) {
-        (void)SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
-    } else {
-        (void)CreateDirectoryW(folder.c_str(), nullptr);
-    }
-}
-
 // Saves the link through its persist interface. A link path longer than the
 // shell's paths is not saved, rather than saved under a cut name.
 HRESULT SaveLink(IShellLinkW* link, const std::wstring& linkPath) {
@@ -154,10 +142,14 @@ void CreateStartMenuGroup(const std::wstring& targetFolder, const std::string& a
         return;
     }
     std::wstring groupFolder = JoinWithBackslash(programsFolder, WideFromAnsi(appName));
-    // A group that was there before, even empty, stays after a roll-back.
-    // Without the journal's word on a new one, no group is made at all.
-    if (PathExists(groupFolder) || RecordNewFolder(groupFolder, changes)) {
-        ResetGroupFolder(groupFolder);
+    // A group that was there before, even empty, stays after a roll-back,
+    // with the attributes it had; here it gets normal ones and keeps its
+    // files. Without the journal's word on a new one, no group is made at
+    // all. Failures show up later, when the shortcuts can't be saved.
+    if (PathExists(groupFolder)) {
+        (void)ResetFolderAttributes(groupFolder, changes);
+    } else if (RecordNewFolder(groupFolder, changes)) {
+        (void)CreateDirectoryW(groupFolder.c_str(), nullptr);
         AfterInstallChange();
     }
     createdFolders.push_back(groupFolder);
@@ -171,13 +163,16 @@ void CreateStartMenuGroup(const std::wstring& targetFolder, const std::string& a
         std::wstring linkPath = groupFolder + L"\\" + WideFromAnsi(*nameValues[i]) + L".lnk";
         // A shortcut that can't be saved is still recorded, so that uninstall
         // removes whatever may have been left under that name. An earlier
-        // file there that can't be set aside gets no shortcut over it.
+        // file there that can't be set aside gets no shortcut over it, and
+        // no place in the record, which would make uninstall delete it.
         if (MakeWayFor(linkPath, changes)) {
             (void)CreateShortcut(targetPath, linkPath, targetFolder, shortcut.description, shortcut.arguments,
                                  shortcut.iconIndex);
             AfterInstallChange();
+            createdFiles.push_back(linkPath);
+        } else if (!PathExists(linkPath)) {
+            createdFiles.push_back(linkPath);
         }
-        createdFiles.push_back(linkPath);
     }
 }
 

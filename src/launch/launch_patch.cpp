@@ -210,18 +210,21 @@ std::wstring FindCdRoot(const std::string& volume, const std::string& executeCD,
 int LaunchPatch() {
     const LaunchSettings settings = ReadLaunchSettings();
 
-    // Without its own path the launcher would look for the patch's program
-    // and libraries in the wrong folder.
-    const std::wstring ownPath = ExecutablePath(kLaunchPathLimit);
-    if (ownPath.empty()) {
-        (void)ShowMessage(ReadText(keys::kErrorLongPath), settings.errorHeader, MB_OK);
-        return kOwnPathStatus;
-    }
     // Beside the journal of a killed install, the installed files may be
     // half written or an earlier patch's: nothing of them is started.
-    if (InterruptedInstallBeside(ExecutableFolderOf(ownPath))) {
+    const std::wstring wholeOwnPath = ExecutablePath(kWholePathLimit);
+    if (!wholeOwnPath.empty() && InterruptedInstallBeside(ExecutableFolderOf(wholeOwnPath))) {
         (void)ShowMessage(ReadText(keys::kErrorInterrupted), settings.errorHeader, MB_OK);
         return kInterruptedStatus;
+    }
+    // Without its own path within the limit the launcher would look for the
+    // patch's program and libraries in the wrong folder; a patch that starts
+    // only the disc's program doesn't need it.
+    const std::wstring ownPath = ExecutablePath(kLaunchPathLimit);
+    const bool needsOwnFolder = !settings.execute.empty() || !ReadSetting(kPreloadDLLsSection, "1", "").empty();
+    if (ownPath.empty() && needsOwnFolder) {
+        (void)ShowMessage(ReadText(keys::kErrorLongPath), settings.errorHeader, MB_OK);
+        return kOwnPathStatus;
     }
 
     // An empty drive must fail the label or probe query quietly instead of

@@ -11,8 +11,6 @@
 
 namespace {
 
-// The key whose full access needs an administrator (the install's rights test).
-const char kMachineKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 
 // The shell is loaded from the system folder only when a start needs it.
 const wchar_t kShellLibrary[] = L"shell32.dll";
@@ -65,7 +63,7 @@ int WaitForExitStatus(HANDLE process) {
 
 bool HasAdministrativeRights() {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kMachineKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRightsTestKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
         return false;
     }
     // Opened only to ask; nothing was written through it.

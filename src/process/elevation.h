@@ -19,8 +19,11 @@ struct ElevatedOutcome {
 // can link another answer.
 TokenKind CurrentTokenKind();
 
-// The rights test of install: full access to a key of the machine, which
-// only an administrator has.
+// The key of the machine whose full access only an administrator has: the
+// rights test of install, which also reads the Program Files folder there.
+inline constexpr char kRightsTestKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+
+// The rights test: whether that key opens with full access.
 bool HasAdministrativeRights();
 
 // For a mode whose rights test just failed: when the user could be elevated

@@ -44,13 +44,18 @@ std::wstring ArgumentsAfterProgramName(const wchar_t* line) {
 
 namespace {
 
-const char kObjectPrefix[] = "Local\\PatchSetup.";
+const char kSessionPrefix[] = "Local\\PatchSetup.";
+const char kMachinePrefix[] = "Global\\PatchSetup.";
 const char kRestartMarkerKind[] = "ElevatedStart";
 
 }  // namespace
 
 std::string SessionObjectName(const char* kind, const std::wstring& path) {
-    return kObjectPrefix + std::string(kind) + "." + PathHashHex(path);
+    return kSessionPrefix + std::string(kind) + "." + PathHashHex(path);
+}
+
+std::string MachineObjectName(const char* kind, const std::wstring& path) {
+    return kMachinePrefix + std::string(kind) + "." + PathHashHex(path);
 }
 
 std::string RestartMarkerName(const std::wstring& path) {

@@ -35,6 +35,8 @@ std::wstring ArgumentsAfterProgramName(const wchar_t* line);
 // `path`: the same for both starts, whatever the letter case of the path.
 std::string RestartMarkerName(const std::wstring& path);
 
-// The name of a kernel object of this program for a path, in the session's
-// namespace: `kind` and a hash of the path with the letters A to Z folded.
+// The name of a kernel object of this program for a path: `kind` and a hash
+// of the path with the letters A to Z folded, in the session's namespace or
+// in the one that every session of the machine shares.
 std::string SessionObjectName(const char* kind, const std::wstring& path);
+std::string MachineObjectName(const char* kind, const std::wstring& path);

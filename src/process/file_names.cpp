@@ -43,9 +43,7 @@ std::wstring PathKey(const std::wstring& folder) {
 bool SameFileName(const std::wstring& first, const std::wstring& second) {
     // The platform's own comparison where it has one (Vista and later);
     // before it, upper case by the same table is as close as it gets.
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    const auto compareOrdinal =
-        kernel != nullptr ? LibraryFunction<CompareStringOrdinalFunction>(kernel, "CompareStringOrdinal") : nullptr;
+    const auto compareOrdinal = KernelFunction<CompareStringOrdinalFunction>("CompareStringOrdinal");
     if (compareOrdinal != nullptr) {
         return compareOrdinal(first.c_str(), static_cast<int>(first.size()), second.c_str(),
                               static_cast<int>(second.size()), TRUE) == CSTR_EQUAL;

@@ -13,21 +13,10 @@ using SetDllDirectoryFunction = BOOL(WINAPI*)(LPCSTR folder);
 
 const wchar_t kRedirectionSuffix[] = L".local";
 
-// Longest path taken of the executable for the redirection test; the limits
-// of the modes are shorter, but a deep medium must not slip past the test.
-constexpr unsigned kLongestPath = 32768;
-
-// kernel32 is in every process already: asking for it loads nothing.
-HMODULE Kernel() {
-    return GetModuleHandleA("kernel32.dll");
-}
-
 // Sets the library search folder where the platform has one (null restores
 // the ordinary search); systems without the call have nothing to set.
 void SetLibraryFolder(const char* folder) {
-    HMODULE kernel = Kernel();
-    const auto setDllDirectory =
-        kernel != nullptr ? LibraryFunction<SetDllDirectoryFunction>(kernel, "SetDllDirectoryA") : nullptr;
+    const auto setDllDirectory = KernelFunction<SetDllDirectoryFunction>("SetDllDirectoryA");
     if (setDllDirectory != nullptr) {
         (void)setDllDirectory(folder);
     }
@@ -49,10 +38,7 @@ void RestrictLibrarySearch() {
     KeepTheCurrentFolderOutOfTheSearch();
     // Takes out the program's folder as well; a failure leaves the search as
     // the previous call made it, which is all an old system offers.
-    HMODULE kernel = Kernel();
-    const auto setDefault = kernel != nullptr
-                                ? LibraryFunction<SetDefaultDllDirectoriesFunction>(kernel, "SetDefaultDllDirectories")
-                                : nullptr;
+    const auto setDefault = KernelFunction<SetDefaultDllDirectoriesFunction>("SetDefaultDllDirectories");
     if (setDefault != nullptr) {
         (void)setDefault(kSearchSystemFolderOnly);
     }
@@ -68,7 +54,9 @@ void KeepTheCurrentFolderOutOfTheSearch() {
 }
 
 bool LibraryRedirectionPresent() {
-    const std::wstring executable = ExecutablePath(kLongestPath);
+    // Whole: the limits of the modes are shorter, but a deep medium must not
+    // slip past the test.
+    const std::wstring executable = ExecutablePath(kWholePathLimit);
     // Without its own path the program can't look: it assumes the worst.
     if (executable.empty()) {
         return true;

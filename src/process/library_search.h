@@ -38,3 +38,11 @@ Function LibraryFunction(HMODULE library, const char* name) {
     // to any other function type without a warning.
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
 }
+
+// A function of kernel32, which is in every process already (asking for it
+// loads nothing), or null on a system that lacks it.
+template <typename Function>
+Function KernelFunction(const char* name) {
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    return kernel != nullptr ? LibraryFunction<Function>(kernel, name) : nullptr;
+}

@@ -12,10 +12,14 @@ const char kLockKind[] = "TargetFolder";
 }  // namespace
 
 bool TakeTargetLock(const std::wstring& folder) {
-    const std::string name = SessionObjectName(kLockKind, PathKey(folder));
+    // Every session's: another user signed in on the same machine installs
+    // into the same Program Files folder.
+    const std::string name = MachineObjectName(kLockKind, PathKey(folder));
     HANDLE lock = CreateMutexA(nullptr, TRUE, name.c_str());
     if (lock == nullptr) {
-        return true;
+        // One that exists but may not be opened (a start with other rights
+        // holds it) is held all the same.
+        return GetLastError() != ERROR_ACCESS_DENIED;
     }
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
         // Another start holds it, or held it a moment ago and is still

@@ -4,8 +4,6 @@
 
 #include "setupfile/record_path.h"
 
-namespace {
-
 std::u16string Utf16Of(const std::wstring& text) {
     return std::u16string(text.begin(), text.end());
 }
@@ -13,8 +11,6 @@ std::u16string Utf16Of(const std::wstring& text) {
 std::wstring WideOf(const std::u16string& text) {
     return std::wstring(text.begin(), text.end());
 }
-
-}  // namespace
 
 std::wstring WideFromAnsi(const std::string& text) {
     if (text.empty()) {

@@ -4,6 +4,11 @@
 
 #include <string>
 
+// The platform's wide strings and the UTF-16 of the portable code are the
+// same units.
+std::u16string Utf16Of(const std::wstring& text);
+std::wstring WideOf(const std::u16string& text);
+
 // A value of Setup.ini as a wide string: every ANSI text has one.
 std::wstring WideFromAnsi(const std::string& text);
 

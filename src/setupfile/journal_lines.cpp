@@ -25,6 +25,7 @@ const KindName kKinds[] = {
     {JournalEntryKind::SetAside, "set-aside", kPath | kSetAside},
     {JournalEntryKind::EntryValue, "entry-value", kPath | kSetAside | kDetail},
     {JournalEntryKind::AppsEntry, "apps-entry", kPath | kDetail},
+    {JournalEntryKind::Attributes, "attributes", kPath | kDetail},
     {JournalEntryKind::Finished, "finished", 0},
 };
 
@@ -109,19 +110,29 @@ std::string JournalLine(const JournalEntry& entry) {
 
 bool ReadJournal(const std::string& text, std::vector<JournalEntry>& entries) {
     const std::string header = JournalHeaderLine();
+    entries.clear();
+    // A kill while the header was written: nothing was changed yet.
+    if (text.size() < header.size() && header.compare(0, text.size(), text) == 0) {
+        return true;
+    }
     if (text.compare(0, header.size(), header) != 0) {
         return false;
     }
-    entries.clear();
-    std::size_t start = header.size();
-    for (;;) {
+    const std::size_t lineEndLength = sizeof(kLineEnd) - 1;
+    for (std::size_t start = header.size();;) {
         const std::size_t end = text.find(kLineEnd, start);
-        JournalEntry entry{JournalEntryKind::Finished, u"", u"", ""};
-        if (end == std::string::npos || !ReadEntry(text.substr(start, end - start), entry)) {
+        if (end == std::string::npos) {
             return true;
         }
+        JournalEntry entry{JournalEntryKind::Finished, u"", u"", ""};
+        // Only the last line can be cut short: one that can't be read before
+        // another means a journal that can't be trusted whole.
+        if (!ReadEntry(text.substr(start, end - start), entry)) {
+            entries.clear();
+            return false;
+        }
         entries.push_back(entry);
-        start = end + 2;
+        start = end + lineEndLength;
     }
 }
 

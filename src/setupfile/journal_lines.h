@@ -13,6 +13,7 @@ enum class JournalEntryKind {
     SetAside,     // the file at `path` waits under `setAside` to be put back
     EntryValue,   // a value that the Apps entry `path` held before: `setAside` its name, `detail` its type and data
     AppsEntry,    // the Apps entry `path` is about to be written; `detail` says whether it was there before
+    Attributes,   // the folder `path` had the attributes of `detail` (hex) before they were reset
     Finished,     // the install is done: only the set-aside files are left to delete
 };
 
@@ -34,8 +35,8 @@ std::string JournalLine(const JournalEntry& entry);
 
 // The entries of a journal's text, in the order written. A last line cut
 // short (the install was killed while writing it) was never acted on and is
-// left out, and so is everything from a line that can't be read. False when
-// the text doesn't begin with the header.
+// left out; a header cut short gives no entries. False when the text doesn't
+// begin with the header, or a complete line can't be read.
 bool ReadJournal(const std::string& text, std::vector<JournalEntry>& entries);
 
 // Where the journal of an install into `folder` lies: beside the folder, not

@@ -157,6 +157,32 @@ bool DecodePercentEncodedUtf8(const std::string& text, std::u16string& path) {
     return true;
 }
 
+std::string HexOfBytes(const std::string& bytes) {
+    std::string hex;
+    for (unsigned char byte : bytes) {
+        hex += kHexDigits[byte >> 4];
+        hex += kHexDigits[byte & 0x0F];
+    }
+    return hex;
+}
+
+bool BytesOfHex(const std::string& hex, std::string& bytes) {
+    if (hex.size() % 2 != 0) {
+        return false;
+    }
+    std::string decoded;
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        const int high = HexValue(hex[i]);
+        const int low = high < 0 ? -1 : HexValue(hex[i + 1]);
+        if (low < 0) {
+            return false;
+        }
+        decoded += static_cast<char>(high * 16 + low);
+    }
+    bytes = decoded;
+    return true;
+}
+
 std::string MarkedUnicodePath(const std::u16string& path) {
     return kUnicodePathMark + PercentEncodedUtf8(path);
 }

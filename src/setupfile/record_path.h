@@ -15,6 +15,11 @@ std::string PercentEncodedUtf8(const std::u16string& path);
 // that isn't well formed.
 bool DecodePercentEncodedUtf8(const std::string& text, std::u16string& path);
 
+// Bytes as two upper-case hex digits each, and back; false for a text of
+// another form.
+std::string HexOfBytes(const std::string& bytes);
+bool BytesOfHex(const std::string& hex, std::string& bytes);
+
 // The install record writes such a path behind this mark, which can't begin
 // a path of its own: no file name holds "<" or ">".
 inline constexpr char kUnicodePathMark[] = "<utf-8>";

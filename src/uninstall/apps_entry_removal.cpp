@@ -5,13 +5,13 @@
 #include <vector>
 
 #include "process/file_names.h"
+#include "process/mode.h"
 #include "setupfile/path_hash.h"
 #include "setupfile/text.h"
 
 namespace {
 
 const wchar_t kUninstallStringValue[] = L"UninstallString";
-const wchar_t kUninstallSwitch[] = L"-uninstall";
 constexpr wchar_t kQuote = L'"';
 
 // The entry's command, or empty when there is none.
@@ -40,8 +40,8 @@ bool StartsThisUninstall(const std::wstring& command, const std::wstring& execut
         return false;
     }
     const std::wstring rest = command.substr(closing + 1);
-    return SameFileName(command.substr(1, closing - 1), executable) &&
-           CompareNoCase(rest, std::wstring(L" ") + kUninstallSwitch) == 0;
+    return SameFileName(FullPathOf(command.substr(1, closing - 1)), executable) &&
+           CompareNoCase(rest, std::wstring(L" ") + kUninstallSwitchWide) == 0;
 }
 
 }  // namespace

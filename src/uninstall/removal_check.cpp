@@ -13,17 +13,12 @@ struct DispositionInfo {
 };
 using SetFileInformationByHandleFunction = BOOL(WINAPI*)(HANDLE file, int infoClass, LPVOID info, DWORD size);
 
-SetFileInformationByHandleFunction SetInformationFunction() {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    return kernel != nullptr ? LibraryFunction<SetFileInformationByHandleFunction>(kernel, "SetFileInformationByHandle")
-                             : nullptr;
-}
 
 // Only the deletion itself tells a running program's file from any other:
 // it is marked for deletion and unmarked at once. Systems without the call
 // (before Vista) answer from the open alone.
 bool CanBeMarkedForDeletion(HANDLE file) {
-    const SetFileInformationByHandleFunction setInformation = SetInformationFunction();
+    const auto setInformation = KernelFunction<SetFileInformationByHandleFunction>("SetFileInformationByHandle");
     if (setInformation == nullptr) {
         return true;
     }

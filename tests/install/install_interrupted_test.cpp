@@ -38,6 +38,8 @@ FolderState StateOf(const std::string& folder) {
         state["<no folder>"] = Held{"", 0};
         return state;
     }
+    // The folder's own look counts too.
+    state["."] = Held{"", GetFileAttributesW(testenv::WideFromUtf8(folder).c_str())};
     for (const std::string& name : FolderEntries(folder)) {
         const std::string path = folder + "\\" + name;
         Held held{"", GetFileAttributesW(testenv::WideFromUtf8(path).c_str())};
@@ -90,7 +92,17 @@ protected:
         }
         ASSERT_TRUE(testenv::WriteFileBytes(TargetFolder() + "\\keep.txt", "the user's own"));
         ASSERT_TRUE(testenv::WriteFileBytes(GroupFolder() + "\\Remove It.lnk", "earlier shortcut"));
+        // A group whose look the user chose; install shows it with normal attributes.
+        ASSERT_TRUE(SetFileAttributesA(GroupFolder().c_str(), FILE_ATTRIBUTE_HIDDEN));
         earlierEntry_ = PlaceEarlierAppsEntry(TargetFolder());
+    }
+
+    // Nothing of the patch's on the machine: no target folder, no group, no entry.
+    void PlaceNothing() {
+        testenv::RemoveTree(TargetFolder());
+        testenv::RemoveTree(GroupFolder());
+        RemoveAppsEntryOf(TargetFolder());
+        earlierEntry_.clear();
     }
 
     AppsEntry earlierEntry_;
@@ -161,12 +173,23 @@ protected:
 
     FolderState KeptByTheUser() const {
         FolderState kept;
+        kept["."] = Held{"", FILE_ATTRIBUTE_DIRECTORY};
         kept["keep.txt"] = Held{"the user's own", FILE_ATTRIBUTE_ARCHIVE};
         return kept;
     }
 };
 
-TEST_F(InterruptedInstallTest, AKillAfterAnyChangeIsPutRightByTheNextStart) {
+// What the machine holds before the install that is killed.
+enum class Before { EarlierFilesGroupAndEntry, Nothing };
+
+struct KillCase {
+    const char* name;
+    Before before;
+};
+
+class KilledAfterEachChangeTest : public InterruptedInstallTest, public ::testing::WithParamInterface<KillCase> {};
+
+TEST_P(KilledAfterEachChangeTest, IsPutRightByTheNextStart) {
     const std::vector<std::string> names = {"A.bin", "B.bin", "C.bin"};
     PrepareMedium(kTargetName, names);
     for (std::size_t i = 0; i < names.size(); ++i) {
@@ -178,7 +201,11 @@ TEST_F(InterruptedInstallTest, AKillAfterAnyChangeIsPutRightByTheNextStart) {
     unsigned step = 1;
     for (;; ++step) {
         SCOPED_TRACE("killed right after change " + std::to_string(step));
-        PlaceEarlierState({"A.bin", "B.bin"});
+        if (GetParam().before == Before::Nothing) {
+            PlaceNothing();
+        } else {
+            PlaceEarlierState({"A.bin", "B.bin"});
+        }
         const FolderState targetBefore = StateOf(TargetFolder());
         const FolderState groupBefore = StateOf(GroupFolder());
         ASSERT_TRUE(SetEnvironmentVariableA(kKillVariable, std::to_string(step).c_str()));
@@ -200,7 +227,8 @@ TEST_F(InterruptedInstallTest, AKillAfterAnyChangeIsPutRightByTheNextStart) {
             EXPECT_EQ(repaired, kRepairedShown);
             EXPECT_EQ(StateOf(TargetFolder()), targetBefore) << Names(StateOf(TargetFolder()));
             EXPECT_EQ(StateOf(GroupFolder()), groupBefore) << Names(StateOf(GroupFolder()));
-            EXPECT_EQ(AppsEntriesOf(TargetFolder()), std::vector<AppsEntry>{earlierEntry_});
+            EXPECT_EQ(AppsEntriesOf(TargetFolder()),
+                      earlierEntry_.empty() ? std::vector<AppsEntry>{} : std::vector<AppsEntry>{earlierEntry_});
         } else {
             // Killed while it deleted the set-aside copies: it was done, and
             // the next start only finished that, quietly.
@@ -213,17 +241,22 @@ TEST_F(InterruptedInstallTest, AKillAfterAnyChangeIsPutRightByTheNextStart) {
             return;
         }
     }
-    // Folder, installed Setup.ini, four copies, three shortcuts, two set-aside
-    // files, the record and the cleaning after it at the least.
-    EXPECT_GT(step, 15u);
+    // Each copy, shortcut and the record with its journal entry at the least.
+    EXPECT_GT(step, 20u);
     EXPECT_TRUE(finishedOnce) << "no kill came after the install was done";
 
     // Installed once more over that, and removed: nothing stays but what the user had.
     ASSERT_TRUE(testenv::CopyOneFile(testenv::SetupExePath(), medium_ / "Setup.exe"));
     ExpectSuccessBox(RunFromMedium());
     Uninstall();
-    ExpectNothingLeftBut(KeptByTheUser());
+    ExpectNothingLeftBut(GetParam().before == Before::Nothing ? FolderState{{"<no folder>", Held{"", 0}}}
+                                                              : KeptByTheUser());
 }
+
+INSTANTIATE_TEST_SUITE_P(Machines, KilledAfterEachChangeTest,
+                         ::testing::Values(KillCase{"WithEarlierFilesGroupAndEntry", Before::EarlierFilesGroupAndEntry},
+                                           KillCase{"WithNothingBefore", Before::Nothing}),
+                         [](const ::testing::TestParamInfo<KillCase>& info) { return info.param.name; });
 
 // The real Setup.exe ended from outside while it copies 1,000 files into a
 // folder that holds earlier copies of some of them.

@@ -60,8 +60,22 @@ std::vector<AppsEntry> AppsEntriesOf(const std::string& folder) {
     return found;
 }
 
+namespace {
+
+std::wstring EntryKeyOf(const std::string& folder) {
+    return std::wstring(kAppsEntriesKey) + L"\\" + AppsEntryName(PathKey(testenv::WideFromUtf8(folder)));
+}
+
+}  // namespace
+
+void RemoveAppsEntryOf(const std::string& folder) {
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, EntryKeyOf(folder).c_str());
+}
+
 AppsEntry PlaceEarlierAppsEntry(const std::string& folder, const std::string& uninstallString) {
-    const std::wstring name = std::wstring(kAppsEntriesKey) + L"\\" + AppsEntryName(PathKey(testenv::WideFromUtf8(folder)));
+    // Exactly these values, whatever an entry of that name held before.
+    RemoveAppsEntryOf(folder);
+    const std::wstring name = EntryKeyOf(folder);
     HKEY key = nullptr;
     if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
         ERROR_SUCCESS) {

@@ -14,6 +14,9 @@ using AppsEntry = std::map<std::string, std::string>;
 // Each entry whose InstallLocation is `folder`.
 std::vector<AppsEntry> AppsEntriesOf(const std::string& folder);
 
+// Removes the entry of the name that an install into `folder` gives its own.
+void RemoveAppsEntryOf(const std::string& folder);
+
 // An entry of the name that an install into `folder` gives its own, as
 // another program (or an earlier install) may have left it, with its
 // uninstall command when one is given; what it holds.
