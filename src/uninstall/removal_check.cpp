@@ -36,19 +36,27 @@ bool CanBeMarkedForDeletion(HANDLE file) {
 }  // namespace
 
 bool CanBeDeletedNow(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        return true;
-    }
-    // Shares everything: only a handle that denies deletion makes the open fail.
+    // Shares everything: only a handle that denies deletion makes the open
+    // fail. Opened straight away, for each look-up of a name costs the more
+    // the fuller its folder, and an uninstall asks this of every file.
     HANDLE file = CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        return false;
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+            return true;
+        }
+        // A folder (which no deletion of a file touches) opens this way only
+        // for backup programs.
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     }
     // A read-only file refuses the mark until its attributes are reset,
     // which only the deletion itself does.
-    const bool deletable = (attributes & FILE_ATTRIBUTE_READONLY) != 0 || CanBeMarkedForDeletion(file);
+    BY_HANDLE_FILE_INFORMATION information;
+    const bool readOnly =
+        GetFileInformationByHandle(file, &information) && (information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+    const bool deletable = readOnly || CanBeMarkedForDeletion(file);
     (void)CloseHandle(file);
     return deletable;
 }
