@@ -2,6 +2,8 @@
 """Measures install speed, uninstall speed, start-up time and size of Setup.exe
 against cp -r, a CopyFileA program and an installer made with makensis, all on
 the same disk and under the same Wine prefix, and writes a Markdown report.
+With --ref-setup-exe it also measures an earlier build of Setup.exe beside
+this one and compares the two.
 
 Started by bench/run, which builds the programs and prepares the prefix; the
 environment (WINEPREFIX, WINELOADER and the rest) comes from there.
@@ -48,6 +50,9 @@ BIG_WORKLOADS = ("big",)
 SETTLED_SETUP_INI_SECONDS = 2.5
 
 INSTALLERS = ["cp", "copyfilea", "ours", "nsis"]
+# The earlier build of Setup.exe that --ref-setup-exe names: it runs right
+# beside ours, and is compared with ours only.
+REF = "ref"
 # The texts of the boxes that end a successful install and uninstall.
 INSTALLED_TEXT = "Patch process completed"
 REMOVED_TEXT = "Patch removed"
@@ -59,6 +64,8 @@ INSTALLER_TITLES = {
 }
 SHORTCUT_NAMES = ("Start", "Read me", "Uninstall")
 BIG_FILE_TARGET = 1.1
+# Installs into a new folder take at most this many times the earlier build's.
+COMPARE_TARGET = 1.05
 QUICK_SUFFIX = "-quick"
 ARCHES = ("x86", "x64")
 COMPILERS = {"x86": "i686-w64-mingw32-g++-posix", "x64": "x86_64-w64-mingw32-g++-posix"}
@@ -101,10 +108,8 @@ def machine_description(prefix, arch):
             if line.startswith("MemTotal:"):
                 memory_kib = int(line.split()[1])
     file_system = command_output(["findmnt", "-no", "FSTYPE", "-T", prefix])
-    with open("/proc/loadavg") as info:
-        load = info.read().split()[0]
     return {
-        "load": load,
+        "load": load_average(),
         "date": datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M UTC"),
         "machine": "%s, %d cores, %.0f GiB memory, %s, Linux %s"
         % (cpu, os.cpu_count(), memory_kib / (1024 * 1024), file_system, platform.release()),
@@ -147,6 +152,11 @@ def source_setup_ini(name, files):
     return ("\r\n".join(lines) + "\r\n").encode("ascii")
 
 
+def load_average():
+    with open("/proc/loadavg") as info:
+        return info.read().split()[0]
+
+
 def drop_from_file_cache(folder):
     """Frees the cached pages of the (already written back) files of a folder."""
     for name in os.listdir(folder):
@@ -164,6 +174,10 @@ class Bench:
         self.drive_c = os.path.join(self.prefix, "drive_c")
         self.root = os.path.join(self.drive_c, "bench")
         self.media = os.path.join(self.root, "media")
+        # The earlier build's media: its own Setup.exe and Setup.ini, the
+        # same payload (hard links, so that both read the same cached pages).
+        self.ref_media = os.path.join(self.root, "media-ref")
+        self.compares = bool(args.ref_setup_exe)
         self.out = os.path.join(self.root, "out")
         self.peers = os.path.join(self.root, "peers")
         self.program_files = os.path.join(self.drive_c, "Program Files")
@@ -174,13 +188,14 @@ class Bench:
         self.rounds = args.rounds
         self.logs = tempfile.mkdtemp(prefix="bench-logs-")
         self.samples = {}
+        self.load_at_end = None
 
     # -- preparation -------------------------------------------------------
 
     def prepare(self):
         if os.path.exists(self.root):
             shutil.rmtree(self.root)
-        for folder in (self.media, self.out, self.peers):
+        for folder in (self.media, self.out, self.peers) + ((self.ref_media,) if self.compares else ()):
             os.makedirs(folder)
         for name, _, count, size in self.workloads:
             medium = os.path.join(self.media, name)
@@ -190,6 +205,13 @@ class Bench:
                 write_random_file(os.path.join(medium, file_name), size)
             self.write_setup_ini(name, "Bench %s" % name)
             self.make_peer(name, medium)
+            if self.compares:
+                ref_medium = os.path.join(self.ref_media, name)
+                os.makedirs(ref_medium)
+                shutil.copyfile(self.args.ref_setup_exe, os.path.join(ref_medium, "Setup.exe"))
+                for file_name in payload_names(count):
+                    os.link(os.path.join(medium, file_name), os.path.join(ref_medium, file_name))
+                self.write_setup_ini(name, "Bench ref %s" % name, self.ref_media)
         # The empty peer of each architecture, for the sizes; the measured
         # architecture's also for start-up.
         self.make_peer("empty", None, stored=False)
@@ -197,9 +219,9 @@ class Bench:
             self.make_peer("empty-" + arch, None, stored=False, arch=arch)
         os.sync()
 
-    def write_setup_ini(self, workload, install_name):
+    def write_setup_ini(self, workload, install_name, media=None):
         count = next(w[2] for w in self.workloads if w[0] == workload)
-        with open(os.path.join(self.media, workload, "Setup.ini"), "wb") as ini:
+        with open(os.path.join(media or self.media, workload, "Setup.ini"), "wb") as ini:
             ini.write(source_setup_ini(install_name, payload_names(count)))
 
     def make_peer(self, name, payload, stored=True, arch=None):
@@ -241,9 +263,8 @@ class Bench:
     def record(self, key, seconds):
         self.samples.setdefault(key, []).append(seconds)
 
-    def expect_files(self, folder, workload, extra):
-        """The payload of `workload` arrived whole in `folder`, with `extra` beside it."""
-        medium = os.path.join(self.media, workload)
+    def expect_files(self, folder, medium, extra):
+        """The files of `medium` arrived whole in `folder`, with `extra` beside it."""
         expected = set(os.listdir(medium)) | set(extra)
         present = set(os.listdir(folder))
         if present != expected:
@@ -260,7 +281,7 @@ class Bench:
         start = time.perf_counter()
         subprocess.run(["cp", "-r", os.path.join(self.media, workload), destination], check=True)
         seconds = time.perf_counter() - start
-        self.expect_files(destination, workload, [])
+        self.expect_files(destination, os.path.join(self.media, workload), [])
         return seconds, destination
 
     def install_copyfilea(self, workload, run_name):
@@ -268,23 +289,29 @@ class Bench:
         values = self.wine(os.path.join(self.args.tools, "copy_files.exe"),
                            windows_path(self.drive_c, os.path.join(self.media, workload)),
                            windows_path(self.drive_c, destination))
-        self.expect_files(destination, workload, [])
+        self.expect_files(destination, os.path.join(self.media, workload), [])
         return float(values["seconds"]), destination
 
-    def install_ours(self, workload, run_name):
+    def install_setup(self, media, workload, run_name):
         # Wine reads a Setup.ini changed in the last two seconds several times
         # slower (2,000 keys: 1.8 s instead of 0.5 s); a medium is never that
-        # fresh, so ours waits until it has settled.
-        ini = os.path.join(self.media, workload, "Setup.ini")
+        # fresh, so either build of ours waits until it has settled.
+        ini = os.path.join(media, workload, "Setup.ini")
         age = time.time() - os.path.getmtime(ini)
         if age < SETTLED_SETUP_INI_SECONDS:
             time.sleep(SETTLED_SETUP_INI_SECONDS - age)
-        values = self.driver("install", windows_path(self.drive_c, os.path.join(self.media, workload)))
+        values = self.driver("install", windows_path(self.drive_c, os.path.join(media, workload)))
         if values.get("exit") != "0" or values.get("text") != INSTALLED_TEXT:
-            raise BenchError("Setup.exe install of %s ended with %s" % (workload, values))
+            raise BenchError("Setup.exe (%s) install of %s ended with %s" % (os.path.basename(media), workload, values))
         target = os.path.join(self.program_files, run_name)
-        self.expect_files(target, workload, [])
+        self.expect_files(target, os.path.join(media, workload), [])
         return float(values["seconds"]), target
+
+    def install_ours(self, workload, run_name):
+        return self.install_setup(self.media, workload, run_name)
+
+    def install_ref(self, workload, run_name):
+        return self.install_setup(self.ref_media, workload, run_name)
 
     def install_nsis(self, workload, run_name):
         target = os.path.join(self.program_files, run_name)
@@ -293,7 +320,7 @@ class Bench:
                              '"%s" /S /D=%s' % (peer, windows_path(self.drive_c, target)))
         if values.get("exit") != "0":
             raise BenchError("NSIS install of %s ended with %s" % (workload, values))
-        self.expect_files(target, workload, ["uninstall.exe"])
+        self.expect_files(target, os.path.join(self.media, workload), ["uninstall.exe"])
         return float(values["seconds"]), target
 
     def uninstall_ours(self, target):
@@ -303,6 +330,9 @@ class Bench:
         if os.path.exists(target):
             raise BenchError("%s is still there after the uninstall" % target)
         return float(values["seconds"])
+
+    # The installed copy of either build removes its own install.
+    uninstall_ref = uninstall_ours
 
     def uninstall_nsis(self, target):
         folder = windows_path(self.drive_c, target)
@@ -325,15 +355,24 @@ class Bench:
     def run_name(installer, workload, round_number):
         return "Bench %s %s %d" % (installer, workload, round_number + 1)
 
+    def with_ref(self, order, round_number):
+        """`order` with the earlier build right beside ours: after it in
+        even rounds, before it in odd ones, so that neither build always
+        runs just after the same thing or first of the two."""
+        if not self.compares:
+            return list(order)
+        at = order.index("ours")
+        return order[:at] + (["ours", REF] if round_number % 2 == 0 else [REF, "ours"]) + order[at + 1:]
+
     def measure_startup(self):
-        medium = os.path.join(self.media, "none")
-        peer = os.path.join(self.peers, "empty.exe")
-        for _ in range(self.rounds_of("none")):
-            values = self.driver("startup", windows_path(self.drive_c, os.path.join(medium, "Setup.exe")),
-                                 windows_path(self.drive_c, medium))
-            self.record("startup/ours", float(values["seconds"]))
-            values = self.driver("startup", windows_path(self.drive_c, peer), windows_path(self.drive_c, self.peers))
-            self.record("startup/nsis", float(values["seconds"]))
+        exes = {"ours": os.path.join(self.media, "none", "Setup.exe"),
+                REF: os.path.join(self.ref_media, "none", "Setup.exe"),
+                "nsis": os.path.join(self.peers, "empty.exe")}
+        for round_number in range(self.rounds_of("none")):
+            for program in self.with_ref(["ours", "nsis"], round_number):
+                values = self.driver("startup", windows_path(self.drive_c, exes[program]),
+                                     windows_path(self.drive_c, os.path.dirname(exes[program])))
+                self.record("startup/" + program, float(values["seconds"]))
 
     def measure_installs(self):
         """Every round installs each workload with each installer, in an order
@@ -344,10 +383,12 @@ class Bench:
                 if round_number >= self.rounds_of(name):
                     continue
                 # Written before the round's runs, so that it has settled by
-                # the time ours runs (see install_ours).
+                # the time ours runs (see install_setup).
                 self.write_setup_ini(name, self.run_name("ours", name, round_number))
-                for i in range(len(INSTALLERS)):
-                    installer = INSTALLERS[(i + round_number) % len(INSTALLERS)]
+                if self.compares:
+                    self.write_setup_ini(name, self.run_name(REF, name, round_number), self.ref_media)
+                turned = [INSTALLERS[(i + round_number) % len(INSTALLERS)] for i in range(len(INSTALLERS))]
+                for installer in self.with_ref(turned, round_number):
                     run_name = self.run_name(installer, name, round_number)
                     seconds, folder = getattr(self, "install_" + installer)(name, run_name)
                     self.record("install/%s/%s" % (name, installer), seconds)
@@ -364,7 +405,7 @@ class Bench:
                     # file system mounted with discard makes writing right
                     # after deleting slow, and creating many files right after
                     # deleting many costs extra too.
-                    if installer in ("ours", "nsis"):
+                    if installer in ("ours", REF, "nsis"):
                         installs.append((installer, name, folder))
                 print("  round %d: %s done" % (round_number + 1, title), flush=True)
         return installs
@@ -384,6 +425,7 @@ class Bench:
         installs = self.measure_installs()
         print("== Uninstalls", flush=True)
         self.measure_uninstalls(installs)
+        self.load_at_end = load_average()
 
     def sizes(self):
         """Setup.exe and the empty peer of each architecture, in bytes."""
@@ -411,6 +453,10 @@ def seconds_text(value):
 
 def ratio_text(numerator, denominator):
     return "%.2f×" % (numerator / denominator) if denominator > 0 else "–"
+
+
+def rounds_text(samples):
+    return " ".join("%.3f" % value for value in samples)
 
 
 def verdict(met):
@@ -564,13 +610,89 @@ def report(bench, machine, sizes, started, previous_name, changes):
                          % (title[0].upper() + title[1:], verdict(row["ours"] < row["nsis"]
                                                                    and row["ours"] < row["copyfilea"]),
                             ratio_text(row["ours"], row["nsis"]), ratio_text(row["ours"], row["copyfilea"])))
+    if bench.compares:
+        lines += compare_lines(bench, machine, sizes)
     # This machine's disk and memory have slow spells (writes of a big file
     # now and then take several times as long, whoever writes): every round
     # is shown, so that a median can be weighed.
     lines += ["", "## Every round, in seconds, in the order run", ""]
     for key in sorted(samples):
-        lines.append("- %s: %s" % (key, " ".join("%.3f" % value for value in samples[key])))
+        lines.append("- %s: %s" % (key, rounds_text(samples[key])))
     return "\n".join(lines) + "\n"
+
+
+def paired_ratios(ours, ref):
+    """Ours over the earlier build's, round by round: the two of a round ran
+    right after each other."""
+    return [o / r for o, r in zip(ours, ref) if r > 0]
+
+
+def compare_row(samples, key, title):
+    """A table row of one workload: both medians, their ratio and the
+    rounds' ratios; and the ratio of the medians."""
+    ours, ref = samples[key + "/ours"], samples[key + "/" + REF]
+    pairs = paired_ratios(ours, ref)
+    cells = [title, seconds_text(median(ref)), seconds_text(median(ours)), ratio_text(median(ours), median(ref)),
+             "%.2f× (%.2f–%.2f×)" % (median(pairs), min(pairs), max(pairs)) if pairs else "–"]
+    return cells, median(ours) / median(ref)
+
+
+def compare_lines(bench, machine, sizes):
+    """The section that sets this build beside the earlier one."""
+    samples = bench.samples
+    ref, current = bench.args.ref_name, bench.args.current_name
+    names = "`%s` | `%s` | %s / %s | Rounds' ratios: median (range)" % (ref, current, current, ref)
+    arch = machine["arch"]
+    ref_size = os.path.getsize(bench.args.ref_setup_exe)
+    percent = round((COMPARE_TARGET - 1) * 100)
+    lines = [
+        "",
+        "## This build (`%s`) against `%s`" % (current, ref),
+        "",
+        "Both are Release builds of `Setup.exe` (%s, the same compiler), `%s` from that commit. Each round ran "
+        "the two right after each other, in the same prefix and each into a fresh folder, the first of the two "
+        "changing from round to round, so that the machine's slow spells hit both alike; a round's ratio "
+        "sets the two runs of one round against each other. Load average at the start: %s; after the last "
+        "uninstall: %s." % (arch, ref, machine["load"], bench.load_at_end),
+        "",
+        "| Install | %s | Within %d %% of `%s` |" % (names, percent, ref),
+        "|---|---:|---:|---:|---:|---|",
+    ]
+    verdicts = []
+    for name, title, _, _ in bench.workloads:
+        cells, ratio = compare_row(samples, "install/" + name, title)
+        verdicts.append((title, ratio))
+        lines.append("| %s | %s |" % (" | ".join(cells), verdict(ratio <= COMPARE_TARGET)))
+    lines += [
+        "",
+        "| Uninstall | %s |" % names,
+        "|---|---:|---:|---:|---:|",
+    ]
+    for name, title, _, _ in bench.workloads:
+        lines.append("| %s |" % " | ".join(compare_row(samples, "uninstall/" + name, title)[0]))
+    startup_cells = compare_row(samples, "startup", "Process start to the first dialog on screen")[0]
+    lines += [
+        "",
+        "| Start-up and size | %s |" % names,
+        "|---|---:|---:|---:|---:|",
+        "| %s |" % " | ".join(startup_cells),
+        "| File size of the %s build | %.1f KiB | %.1f KiB | %s | |"
+        % (arch, ref_size / KIB, sizes[arch]["ours"] / KIB, ratio_text(sizes[arch]["ours"], ref_size)),
+        "",
+        "Target: installs into a new folder stay within %d %% of `%s`'s time (the ratio of the medians): %s."
+        % (percent, ref,
+           "met for every workload" if all(r <= COMPARE_TARGET for _, r in verdicts) else
+           "**missed** for " + ", ".join("%s (%.2f×)" % (t, r) for t, r in verdicts if r > COMPARE_TARGET)),
+        "",
+        "Every round of the two, in seconds, in the order run (the n-th of each line from the same round):",
+        "",
+    ]
+    keys = [("%s, %s" % (kind, title), "%s/%s/" % (kind, name))
+            for name, title, _, _ in bench.workloads for kind in ("install", "uninstall")]
+    for label, key in keys + [("start-up", "startup/")]:
+        lines.append("- %s: `%s` %s; `%s` %s" % (label, ref, rounds_text(samples[key + REF]),
+                                                 current, rounds_text(samples[key + "ours"])))
+    return lines
 
 
 def main():
@@ -585,7 +707,12 @@ def main():
     parser.add_argument("--quick", action="store_true", help="a tenth of the work, for trying the machinery")
     parser.add_argument("--only", help="comma-separated workloads to measure: big, files64k, files1k")
     parser.add_argument("--size-note", help="why Setup.exe grew since the last report")
+    parser.add_argument("--ref-setup-exe", help="an earlier build of Setup.exe to measure beside this one")
+    parser.add_argument("--ref-name", help="the earlier build's name in the report (its commit)")
+    parser.add_argument("--current-name", help="this build's name in the report (its commit)")
     args = parser.parse_args()
+    if args.ref_setup_exe and not (args.ref_name and args.current_name):
+        parser.error("--ref-setup-exe needs --ref-name and --current-name")
 
     # bench/run passes the time it started, so that the builds count too.
     started = float(os.environ.get("BENCH_STARTED", time.time()))
@@ -621,8 +748,13 @@ def main():
     with open(os.path.join(args.results, name + ".md"), "w") as out:
         out.write(text)
     with open(os.path.join(args.results, name + ".json"), "w") as out:
-        json.dump({"machine": machine, "sizes": sizes, "size_note": args.size_note, "previous": previous_name,
-                   "rounds": bench.rounds, "samples": bench.samples}, out, indent=1, sort_keys=True)
+        record = {"machine": machine, "sizes": sizes, "size_note": args.size_note, "previous": previous_name,
+                  "rounds": bench.rounds, "samples": bench.samples}
+        if bench.compares:
+            # The earlier build's rounds are in the samples, as ".../ref".
+            record["compare"] = {"ref": args.ref_name, "current": args.current_name,
+                                 "ref_size": os.path.getsize(args.ref_setup_exe), "load_at_end": bench.load_at_end}
+        json.dump(record, out, indent=1, sort_keys=True)
     print()
     print(text)
     return 0
