@@ -75,6 +75,21 @@ std::wstring SetAside(const std::wstring& path, InstallChanges& changes) {
     return unused;
 }
 
+// Puts the bytes of a file that the run wrote onto the disk itself, where a
+// power cut would otherwise find the user's earlier file deleted and the new
+// one not yet written.
+void FlushToDisk(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    // A flush that fails leaves the bytes where they were: with the system,
+    // which keeps them through anything but a power cut.
+    (void)FlushFileBuffers(file);
+    (void)CloseHandle(file);
+}
+
 // Deletes a file that the run wrote, and puts back the file it replaced;
 // true when the path is as it was before the run.
 bool UndoWrite(const WrittenPath& file) {
@@ -163,18 +178,6 @@ bool ResetFolderAttributes(const std::wstring& folder, InstallChanges& changes) 
     return true;
 }
 
-void FlushToDisk(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    // A flush that fails leaves the bytes where they were: with the system,
-    // which keeps them through anything but a power cut.
-    (void)FlushFileBuffers(file);
-    (void)CloseHandle(file);
-}
-
 bool IsNewFolder(const std::wstring& folder, const InstallChanges& changes) {
     return std::find(changes.newFolders.begin(), changes.newFolders.end(), folder) != changes.newFolders.end();
 }
@@ -212,15 +215,19 @@ bool RollBack(const InstallChanges& changes) {
 }
 
 void KeepChanges(InstallChanges& changes) {
+    bool setAsideAny = false;
     for (const WrittenPath& file : changes.files) {
         if (!file.setAside.empty()) {
             FlushToDisk(file.path);
+            setAsideAny = true;
         }
     }
     // Without the note a start after a kill would take the install for one
-    // to undo; should it not be written, the set-aside files simply stay.
+    // to undo; should it not be written, the set-aside files simply stay. It
+    // must reach the disk before the user's earlier files go; an install that
+    // set none aside puts nobody's file at stake.
     if (changes.journal != nullptr &&
-        !WriteAhead(*changes.journal, JournalEntry{JournalEntryKind::Finished, u"", u"", ""}, true)) {
+        !WriteAhead(*changes.journal, JournalEntry{JournalEntryKind::Finished, u"", u"", ""}, setAsideAny)) {
         return;
     }
     AfterInstallChange();

@@ -55,11 +55,6 @@ bool RecordNewFolder(const std::wstring& folder, InstallChanges& changes);
 // had; false when the journal can't be written (the folder then keeps them).
 bool ResetFolderAttributes(const std::wstring& folder, InstallChanges& changes);
 
-// Puts the bytes of a file that the run wrote onto the disk itself, where a
-// power cut would otherwise find the user's earlier file deleted and the new
-// one not yet written.
-void FlushToDisk(const std::wstring& path);
-
 // Whether this run made `folder` (as RecordNewFolder recorded it).
 bool IsNewFolder(const std::wstring& folder, const InstallChanges& changes);
 

@@ -26,7 +26,10 @@ bool StartJournal(const std::wstring& targetFolder, InstallJournal& journal) {
     if (journal.file == INVALID_HANDLE_VALUE) {
         return false;
     }
-    if (!WriteAll(journal.file, JournalHeaderLine()) || !FlushFileBuffers(journal.file)) {
+    // Not flushed: a journal that a power cut cuts short in its header names
+    // no change, and the first change that puts a user's file at stake
+    // flushes it all.
+    if (!WriteAll(journal.file, JournalHeaderLine())) {
         // Nothing was changed yet: the journal is of no use to anyone.
         EndJournal(journal);
         return false;

@@ -344,8 +344,6 @@ int InstallPatch() {
         return RollBackAndReportFailure(changes, journal, settings);
     }
     AfterInstallChange();
-    // A record that a power cut takes away would leave files that nothing removes.
-    FlushToDisk(installedSetup);
     KeepChanges(changes);
     EndJournal(journal);
     AfterInstallChange();

@@ -222,14 +222,15 @@ int UninstallPatch() {
     // installed one; the one in the start directory may belong to another
     // patch, so nothing is read or removed, and the built-in texts say so.
     const std::wstring executable = ExecutablePath(kUninstallPathLimit);
+    const std::wstring ownFolder = executable.empty() ? std::wstring() : OwnFolderOf(executable);
     // Before the first read: every setting comes from the Setup.ini beside
     // the executable, whatever directory it was started in.
-    if (executable.empty() || !SetCurrentDirectoryW(OwnFolderOf(executable).c_str())) {
+    if (executable.empty() || !SetCurrentDirectoryW(ownFolder.c_str())) {
         return ReportFailure(ExpandLineBreaks(keys::kErrorUninstall.defaultValue), keys::kErrorHeader.defaultValue);
     }
     // The installed Setup.ini may be half written, or an earlier one: the
     // start from the medium must put the folder right first.
-    if (InterruptedInstallBeside(OwnFolderOf(executable))) {
+    if (InterruptedInstallBeside(ownFolder)) {
         return ReportFailure(ReadText(keys::kErrorInterrupted), ReadSetting(keys::kErrorHeader));
     }
     const std::wstring record = FullPathOf(kSetupIniName);
@@ -247,7 +248,7 @@ int UninstallPatch() {
     }
 
     // An install or another uninstall of this folder may be running.
-    if (!TakeTargetLock(OwnFolderOf(executable))) {
+    if (!TakeTargetLock(ownFolder)) {
         return ReportFailure(ReadText(keys::kErrorAlreadyRunning), ReadSetting(keys::kErrorHeader));
     }
 
@@ -296,7 +297,7 @@ int UninstallPatch() {
         UnparkExecutable(executable, parkingPath);
         return ReportFileThatStays(texts, stayed);
     }
-    RemoveAppsEntry(OwnFolderOf(executable), executable);
+    RemoveAppsEntry(ownFolder, executable);
     RemoveRecordedFolders(folders);
     (void)ShowMessage(texts.successText, texts.successCaption, MB_OK);
     return kDoneStatus;
