@@ -17,7 +17,7 @@
 #include "ui/message_box.h"
 #include "ui/setup_dialog.h"
 #include "uninstall/apps_entry_removal.h"
-#include "uninstall/removal_check.h"
+#include "uninstall/file_removal.h"
 
 namespace {
 
@@ -133,33 +133,6 @@ void UnparkExecutable(const std::wstring& executable, const std::wstring& parkin
     }
 }
 
-// A file is gone when nothing but a folder (not the install's) is at its path.
-bool FileStayed(const std::wstring& file) {
-    const DWORD attributes = GetFileAttributesW(file.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-// Deletes the files; the first that stays, or empty when all went. Each name
-// is looked up as few times as can be: the look-ups, not the deletions, are
-// what costs in a full folder.
-std::wstring DeleteFiles(const std::vector<std::wstring>& files) {
-    std::wstring firstStayed;
-    for (const std::wstring& file : files) {
-        if (DeleteFileW(file.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND ||
-            GetLastError() == ERROR_PATH_NOT_FOUND) {
-            continue;
-        }
-        // A read-only mark makes the deletion fail until it is reset.
-        (void)SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-        // Whether the file is gone is asked afterwards, of every file alike.
-        (void)DeleteFileW(file.c_str());
-        if (firstStayed.empty() && FileStayed(file)) {
-            firstStayed = file;
-        }
-    }
-    return firstStayed;
-}
-
 // Only empty folders go: one that still holds files the install didn't
 // create stays where it is.
 void RemoveRecordedFolders(const std::vector<std::wstring>& folders) {
@@ -180,15 +153,6 @@ std::vector<std::wstring> FilesToDelete(const std::vector<std::wstring>& files, 
         }
     }
     return others;
-}
-
-std::wstring FirstFileThatCantBeDeleted(const std::vector<std::wstring>& files) {
-    for (const std::wstring& file : files) {
-        if (!CanBeDeletedNow(file)) {
-            return file;
-        }
-    }
-    return std::wstring();
 }
 
 // An install writes its Mode into every Setup.ini it installs, and its record
@@ -264,11 +228,15 @@ int UninstallPatch() {
     const std::vector<std::wstring> folders = ReadRecordedPaths(kFoldersSection);
     const std::vector<std::wstring> others = FilesToDelete(ReadRecordedPaths(kFilesSection), executable, record);
 
-    // A file that would stay (a program of the patch still running) stops
-    // the uninstall before anything changes, so that the user can close the
-    // program and try again.
-    std::wstring heldFile = FirstFileThatCantBeDeleted(others);
+    // Every file is held and marked for deletion before any goes. One that
+    // would stay (a program of the patch still running) stops the uninstall
+    // before anything changes, so that the user can close the program and
+    // try again. The record is only asked: it goes last, by itself, so that
+    // an uninstall stopped half-way leaves it for the next try.
+    std::vector<MarkedFile> marked;
+    std::wstring heldFile = MarkForDeletion(others, marked);
     if (heldFile.empty() && !CanBeDeletedNow(record)) {
+        UnmarkAll(marked);
         heldFile = record;
     }
     if (!heldFile.empty()) {
@@ -280,20 +248,20 @@ int UninstallPatch() {
     const std::wstring parkingPath =
         temporaryFolder.empty() ? std::wstring() : JoinWithBackslash(temporaryFolder, kParkingFileName);
     if (parkingPath.empty() || !ParkExecutable(executable, parkingPath)) {
+        UnmarkAll(marked);
         return ReportFileThatStays(texts, executable);
     }
     // A folder that is some process's current directory can't be removed
     // (sharing violation), and the own folder is one of them.
     (void)SetCurrentDirectoryW(temporaryFolder.c_str());
 
-    // The record goes last: an uninstall that stops half-way leaves it for
-    // the next try.
-    std::wstring stayed = DeleteFiles(others);
-    if (stayed.empty()) {
-        stayed = DeleteFiles({record});
+    std::wstring stayed = DeleteMarked(marked);
+    if (stayed.empty() && !DeleteNow(record)) {
+        stayed = record;
     }
     if (!stayed.empty()) {
-        // The Apps entry stays too, so that the user can try again from there.
+        // Rare after the marks: the Apps entry stays too, so that the user
+        // can try again from there.
         UnparkExecutable(executable, parkingPath);
         return ReportFileThatStays(texts, stayed);
     }
