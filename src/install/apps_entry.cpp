@@ -137,10 +137,12 @@ bool WriteAppsEntry(const std::wstring& name, const AppsEntryValues& values, Ins
                 return false;
             }
         }
-        // The earlier entry's values are at stake from here on.
+        // An earlier entry's values are at stake from here on; a new entry
+        // puts nothing of the user's at stake, so its line waits for the
+        // next flush like the new files' lines do.
         const JournalEntry entry{JournalEntryKind::AppsEntry, Utf16Of(name), u"",
                                  change.existed ? kEntryWasThere : kEntryWasNot};
-        if (!WriteAhead(*changes.journal, entry, true)) {
+        if (!WriteAhead(*changes.journal, entry, change.existed)) {
             return false;
         }
     }

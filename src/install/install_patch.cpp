@@ -312,8 +312,11 @@ int InstallPatch() {
     }
     const std::wstring installedSetup = JoinWithBackslash(targetFolder, kSetupIniName);
     // Read before the file is replaced: the new record carries the old one on.
-    const InstalledRecord earlier = EarlierRecord(installedSetup, targetFolder);
-    if (!MakeWayFor(installedSetup, changes) || !WriteInstalledSetup(installedSetup, settings.copied)) {
+    // A folder this run made holds none, and under Wine even the look costs.
+    const bool folderIsNew = IsNewFolder(targetFolder, changes);
+    const InstalledRecord earlier = folderIsNew ? InstalledRecord{} : EarlierRecord(installedSetup, targetFolder);
+    const bool madeWay = folderIsNew ? RecordNewFile(installedSetup, changes) : MakeWayFor(installedSetup, changes);
+    if (!madeWay || !WriteInstalledSetup(installedSetup, settings.copied)) {
         return RollBackAndReportFailure(changes, journal, settings);
     }
     AfterInstallChange();
