@@ -230,10 +230,38 @@ std::string OutputOf(const std::string& commandLine) {
     return ok ? output : "<not started>";
 }
 
+// Whether this 32-bit program runs on a 64-bit system.
+bool RunsUnderWow64() {
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+// The system's own uninstaller of the system's bitness, as Settings is: from
+// a 32-bit program on a 64-bit system only "sysnative" reaches it.
+std::string Uninstaller() {
+    char windows[MAX_PATH];
+    const UINT length = GetWindowsDirectoryA(windows, sizeof(windows));
+    if (!RunsUnderWow64() || length == 0 || length >= sizeof(windows)) {
+        return "uninstaller.exe";
+    }
+    return std::string(windows) + "\\sysnative\\uninstaller.exe";
+}
+
+// Whether the entry `name` is in the registry view that `view` asks for.
+bool EntryInView(const std::string& name, REGSAM view) {
+    HKEY key = nullptr;
+    const std::string path = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
 // The name of the entry that the system's own uninstaller lists under
 // `displayName`, as Settings > Apps reads the entries; empty when none.
 std::string ListedEntry(const std::string& displayName) {
-    const std::string listed = OutputOf("uninstaller.exe --list");
+    const std::string listed = OutputOf(Uninstaller() + " --list");
     const std::string tail = "|||" + displayName;
     std::size_t start = 0;
     while (start < listed.size()) {
@@ -260,10 +288,16 @@ TEST_F(UninstallRoadTest, TheAppsListShowsThePatchAndRemovesIt) {
         return;
     }
     const std::string entry = ListedEntry(appName_);
-    ASSERT_FALSE(entry.empty()) << "not in the list: " << OutputOf("uninstaller.exe --list");
+    ASSERT_FALSE(entry.empty()) << "not in the list: " << OutputOf(Uninstaller() + " --list");
+    // A 32-bit Setup.exe on a 64-bit system writes where Windows keeps the
+    // entries of 32-bit programs, and Settings still lists it.
+    if (RunsUnderWow64()) {
+        EXPECT_TRUE(EntryInView(entry, KEY_WOW64_32KEY));
+        EXPECT_FALSE(EntryInView(entry, KEY_WOW64_64KEY));
+    }
 
     driver::ChildProcess remover;
-    ASSERT_TRUE(remover.Start("", "uninstaller.exe --remove " + entry, ""));
+    ASSERT_TRUE(remover.Start("", Uninstaller() + " --remove " + entry, ""));
     HWND dialog = WaitForDialogCaptioned(appName_);
     ASSERT_NE(dialog, nullptr) << "no uninstall dialog";
     DWORD processId = 0;
