@@ -18,10 +18,6 @@ constexpr DWORD kYes = 1;
 constexpr std::size_t kTypeDigits = 8;
 constexpr char kTypeSeparator = ':';
 
-std::wstring KeyPathOf(const std::wstring& name) {
-    return std::wstring(kAppsEntriesKey) + L"\\" + name;
-}
-
 // A value's type and bytes as plain ASCII for the journal: the type in eight
 // hex digits, a colon, then the bytes in hex.
 std::string DetailOf(const RegistryValue& value) {
@@ -122,7 +118,7 @@ bool WriteAppsEntry(const std::wstring& name, const AppsEntryValues& values, Ins
     AppsEntryChange change;
     change.name = name;
     HKEY earlier = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, KeyPathOf(name).c_str(), 0, KEY_READ, &earlier) == ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, AppsEntryKeyPath(name).c_str(), 0, KEY_READ, &earlier) == ERROR_SUCCESS) {
         change.existed = true;
         change.earlier = ValuesOf(earlier);
         // Only read.
@@ -148,7 +144,7 @@ bool WriteAppsEntry(const std::wstring& name, const AppsEntryValues& values, Ins
     }
     changes.appsEntry = change;
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, KeyPathOf(name).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, AppsEntryKeyPath(name).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                         nullptr) != ERROR_SUCCESS) {
         return false;
     }
@@ -163,7 +159,7 @@ bool UndoAppsEntry(const AppsEntryChange& change) {
     if (change.name.empty()) {
         return true;
     }
-    const std::wstring path = KeyPathOf(change.name);
+    const std::wstring path = AppsEntryKeyPath(change.name);
     if (!change.existed) {
         const LONG deleted = RegDeleteKeyW(HKEY_LOCAL_MACHINE, path.c_str());
         return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;

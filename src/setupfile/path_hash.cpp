@@ -31,3 +31,7 @@ std::wstring AppsEntryName(const std::wstring& folderKey) {
     const std::string hex = PathHashHex(folderKey);
     return kAppsEntryPrefix + std::wstring(hex.begin(), hex.end());
 }
+
+std::wstring AppsEntryKeyPath(const std::wstring& name) {
+    return std::wstring(kAppsEntriesKey) + L"\\" + name;
+}

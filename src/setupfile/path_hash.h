@@ -17,3 +17,6 @@ inline constexpr wchar_t kAppsEntriesKey[] = L"Software\\Microsoft\\Windows\\Cur
 // (its full path in upper case): an install into the same folder replaces
 // its own entry, and patches in two folders have two.
 std::wstring AppsEntryName(const std::wstring& folderKey);
+
+// The key of the Apps entry `name`, below the machine's key.
+std::wstring AppsEntryKeyPath(const std::wstring& name);

@@ -47,7 +47,7 @@ bool StartsThisUninstall(const std::wstring& command, const std::wstring& execut
 }  // namespace
 
 void RemoveAppsEntry(const std::wstring& folder, const std::wstring& executable) {
-    const std::wstring path = std::wstring(kAppsEntriesKey) + L"\\" + AppsEntryName(PathKey(folder));
+    const std::wstring path = AppsEntryKeyPath(AppsEntryName(PathKey(folder)));
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
         return;

@@ -63,7 +63,7 @@ std::vector<AppsEntry> AppsEntriesOf(const std::string& folder) {
 namespace {
 
 std::wstring EntryKeyOf(const std::string& folder) {
-    return std::wstring(kAppsEntriesKey) + L"\\" + AppsEntryName(PathKey(testenv::WideFromUtf8(folder)));
+    return AppsEntryKeyPath(AppsEntryName(PathKey(testenv::WideFromUtf8(folder))));
 }
 
 }  // namespace

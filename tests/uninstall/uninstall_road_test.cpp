@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "setupfile/path_hash.h"
 #include "test_env.h"
 #include "uninstall_run.h"
 #include "window_driver.h"
@@ -250,8 +251,8 @@ std::string Uninstaller() {
 // Whether the entry `name` is in the registry view that `view` asks for.
 bool EntryInView(const std::string& name, REGSAM view) {
     HKEY key = nullptr;
-    const std::string path = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) {
+    const std::wstring path = AppsEntryKeyPath(std::wstring(name.begin(), name.end()));
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) {
         return false;
     }
     RegCloseKey(key);
