@@ -6,8 +6,6 @@
 
 #include <shlobj.h>
 
-#include "setupfile/path_hash.h"
-
 namespace testenv {
 
 const char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
@@ -55,6 +53,7 @@ ScratchFolder::ScratchFolder(const std::string& hint) {
 
 namespace {
 
+const wchar_t kAppsEntriesKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr DWORD kKeyNameSize = 256;
 
 // Removes every Apps entry of an install into `folder` or below it, so that
