@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "install/install_changes.h"
-#include "install/install_step.h"
+#include "process/change_step.h"
 #include "setupfile/code_page.h"
 #include "setupfile/path_hash.h"
 #include "setupfile/record_path.h"
@@ -151,7 +151,7 @@ bool WriteAppsEntry(const std::wstring& name, const AppsEntryValues& values, Ins
     const bool written = ReplaceValues(key, ValuesToWrite(values));
     // Written through this handle; a failed close would have failed the writes.
     (void)RegCloseKey(key);
-    AfterInstallChange();
+    AfterChange();
     return written;
 }
 

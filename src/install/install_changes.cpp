@@ -8,7 +8,7 @@
 #include <cwchar>
 #include <utility>
 
-#include "install/install_step.h"
+#include "process/change_step.h"
 #include "setupfile/code_page.h"
 #include "setupfile/paths.h"
 
@@ -71,7 +71,7 @@ std::wstring SetAside(const std::wstring& path, InstallChanges& changes) {
     if (!MoveFileExW(path.c_str(), unused.c_str(), 0)) {
         return std::wstring();
     }
-    AfterInstallChange();
+    AfterChange();
     return unused;
 }
 
@@ -174,7 +174,7 @@ bool ResetFolderAttributes(const std::wstring& folder, InstallChanges& changes) 
     // Normal attributes are what the folder should end with; should the
     // call fail, it simply keeps the ones it has.
     (void)SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
-    AfterInstallChange();
+    AfterChange();
     return true;
 }
 
@@ -194,7 +194,7 @@ bool MakeSureFolderExists(const std::wstring& folder, InstallChanges& changes) {
     if (!PathExists(folder)) {
         return false;
     }
-    AfterInstallChange();
+    AfterChange();
     return true;
 }
 
@@ -214,7 +214,7 @@ bool RollBack(const InstallChanges& changes) {
     return undone;
 }
 
-void KeepChanges(InstallChanges& changes) {
+bool KeepChanges(InstallChanges& changes) {
     bool setAsideAny = false;
     for (const WrittenPath& file : changes.files) {
         if (!file.setAside.empty()) {
@@ -223,14 +223,13 @@ void KeepChanges(InstallChanges& changes) {
         }
     }
     // Without the note a start after a kill would take the install for one
-    // to undo; should it not be written, the set-aside files simply stay. It
-    // must reach the disk before the user's earlier files go; an install that
-    // set none aside puts nobody's file at stake.
+    // to undo. It must reach the disk before the user's earlier files go; an
+    // install that set none aside puts nobody's file at stake.
     if (changes.journal != nullptr &&
         !WriteAhead(*changes.journal, JournalEntry{JournalEntryKind::Finished, u"", u"", ""}, setAsideAny)) {
-        return;
+        return false;
     }
-    AfterInstallChange();
+    AfterChange();
     for (const WrittenPath& file : changes.files) {
         if (file.setAside.empty() || !PathExists(file.setAside)) {
             continue;
@@ -240,8 +239,9 @@ void KeepChanges(InstallChanges& changes) {
         // The file passed the write test when it was set aside, so nothing
         // holds it; a failure leaves a stray file, which harms nothing.
         (void)DeleteFileW(file.setAside.c_str());
-        AfterInstallChange();
+        AfterChange();
     }
+    return true;
 }
 
 InstallChanges ChangesOfJournal(const std::vector<JournalEntry>& entries, bool& finished) {

@@ -72,8 +72,9 @@ bool RollBack(const InstallChanges& changes);
 
 // After a finished install: puts the files that replaced the user's onto the
 // disk, notes in the journal that it is done, then deletes the files that
-// were set aside.
-void KeepChanges(InstallChanges& changes);
+// were set aside. False, with nothing deleted, when the note can't be
+// written: the install can still be rolled back whole.
+bool KeepChanges(InstallChanges& changes);
 
 // The changes that a journal names, for a start that finds it; whether the
 // install had finished goes to `finished`.

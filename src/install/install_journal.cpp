@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "install/install_step.h"
+#include "process/change_step.h"
 
 namespace {
 
@@ -34,16 +34,16 @@ bool StartJournal(const std::wstring& targetFolder, InstallJournal& journal) {
         EndJournal(journal);
         return false;
     }
-    AfterInstallChange();
+    AfterChange();
     return true;
 }
 
 bool WriteAhead(InstallJournal& journal, const JournalEntry& entry, bool durable) {
-    if (!WriteAll(journal.file, JournalLine(entry)) || (durable && !FlushFileBuffers(journal.file))) {
+    if (!WriteAll(journal.file, JournalLine(entry)) || (durable && !FlushJournalToDisk(journal.file, entry.kind))) {
         return false;
     }
     // The entry is a change of its own: a kill may come before the one it names.
-    AfterInstallChange();
+    AfterChange();
     return true;
 }
 

@@ -16,14 +16,16 @@
 #include "install/install_changes.h"
 #include "install/install_journal.h"
 #include "install/install_repair.h"
-#include "install/install_step.h"
+#include "process/change_step.h"
 #include "install/registry_key.h"
 #include "install/start_menu.h"
 #include "process/elevation.h"
 #include "process/file_names.h"
 #include "process/module_path.h"
+#include "process/patch_ground.h"
 #include "process/target_lock.h"
 #include "setupfile/code_page.h"
+#include "setupfile/device_names.h"
 #include "setupfile/installed_setup.h"
 #include "setupfile/path_hash.h"
 #include "setupfile/paths.h"
@@ -147,6 +149,24 @@ bool InstalledExePathFits(const std::wstring& targetFolder) {
     return size != 0 && size <= std::min(kLaunchPathLimit, kUninstallPathLimit);
 }
 
+// Whether every copy lands in the target folder as a file of its own: not
+// outside it ("..\\Other\\file", a drive or a root), not on a device that
+// Windows opens instead of a file ("NUL", "con.txt"), not in a stream of
+// another file ("a.dat:b"), and not over the installed Setup.ini, whose
+// record would be lost with it.
+bool CopiesStayInTarget(const std::vector<std::wstring>& names, const std::wstring& targetFolder,
+                        const std::wstring& installedSetup) {
+    const std::wstring installedKey = PathKey(installedSetup);
+    for (const std::wstring& name : names) {
+        const std::wstring destination = JoinWithBackslash(targetFolder, name);
+        if (HoldsDeviceName(name) || name.find(L':') != std::wstring::npos || !LiesInside(destination, targetFolder) ||
+            PathKey(destination) == installedKey) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Copies the sources in order into the target folder, recording each finished
 // copy; false at the first that fails, with the sources after it untouched.
 bool CopySourceFiles(const std::vector<std::wstring>& sourceNames, const std::wstring& targetFolder,
@@ -168,7 +188,7 @@ bool CopySourceFiles(const std::vector<std::wstring>& sourceNames, const std::ws
         if (!madeWay || !CopyFileThroughBuffer(kCurrentFolderPrefix + name, destination, *buffer, copiedBytes)) {
             return false;
         }
-        AfterInstallChange();
+        AfterChange();
         createdFiles.push_back(destination);
     }
     return true;
@@ -204,7 +224,7 @@ InstalledRecord EarlierRecord(const std::wstring& installedSetup, const std::wst
         }
     }
     const bool installed = EqualsExactly(earlier.mode, kInstalledMode) && !earlier.files.empty() &&
-                           SameFileName(FullPathOf(earlier.files[0]), FullPathOf(installedSetup));
+                           PathKey(earlier.files[0]) == PathKey(installedSetup);
     return installed ? earlier : InstalledRecord{};
 }
 
@@ -220,9 +240,10 @@ std::wstring InstallDate() {
 // The entry by which Settings > Apps lists the patch and removes it.
 AppsEntryValues AppsEntryOf(const InstallSettings& settings, const std::wstring& targetFolder,
                             std::uint64_t copiedBytes) {
-    // Full paths, as Settings shows them and as the uninstall that reads the
-    // entry knows its own (a TargetFolder may hold "/" or "..").
-    const std::wstring location = WithoutFinalBackslash(FullPathOf(targetFolder));
+    // The folder's one name, as Settings shows it and as the uninstall that
+    // reads the entry knows its own (a TargetFolder may hold "/", "..", a
+    // short name or a final dot).
+    const std::wstring location = CanonicalPath(targetFolder);
     const std::wstring installedExe = JoinWithBackslash(location, kSetupExeName);
     AppsEntryValues values;
     values.displayName = WideFromAnsi(settings.copied.appName).substr(0, kLongestDisplayName);
@@ -274,15 +295,20 @@ int InstallPatch() {
         return ReportFailure(settings.errorPermissions, settings.copied.errorHeader);
     }
     settings.targetFolder = ReadSetting(keys::kTargetFolder);
+    // The files go where the folder is joined, so that the record keeps the
+    // bytes it always had. What asks which install this is (the lock, the
+    // journal, the Apps entry, an earlier record) asks by the folder's one
+    // name, so that two spellings of one folder are one install.
     const std::wstring targetFolder = JoinWithBackslash(programFiles, WideFromAnsi(settings.targetFolder));
+    const std::wstring canonicalFolder = CanonicalPath(targetFolder);
     ReadSettingsAfterRightsTest(settings);
 
     // Two runs in one folder would undo each other's files.
-    if (!TakeTargetLock(targetFolder)) {
+    if (!TakeTargetLock(canonicalFolder)) {
         return ReportFailure(settings.errorAlreadyRunning, settings.copied.errorHeader);
     }
     // A run that was killed half-way is put right before anything else.
-    switch (RepairInterruptedInstall(targetFolder)) {
+    switch (RepairInterruptedInstall(canonicalFolder)) {
         case RepairOutcome::PutBack:
             (void)ShowMessage(settings.repairedInterrupted, settings.copied.errorHeader, MB_OK);
             break;
@@ -299,10 +325,17 @@ int InstallPatch() {
         return kSucceeded;
     }
 
-    // Refused before anything is made: an install there couldn't be used.
-    // Without its journal nothing is made either.
+    const std::wstring installedSetup = JoinWithBackslash(targetFolder, kSetupIniName);
+    std::vector<std::wstring> sourceNames{kSetupExeName};
+    for (const std::string& name : ReadNumberedList(kFilesSection)) {
+        sourceNames.push_back(WideFromAnsi(name));
+    }
+    // Refused before anything is made: an install there couldn't be used,
+    // or would write outside its folder. Without its journal nothing is made
+    // either.
     InstallJournal journal;
-    if (!InstalledExePathFits(targetFolder) || !StartJournal(targetFolder, journal)) {
+    if (!InstalledExePathFits(targetFolder) || !CopiesStayInTarget(sourceNames, targetFolder, installedSetup) ||
+        !StartJournal(canonicalFolder, journal)) {
         return ReportFailure(settings.errorFile, settings.copied.errorHeader);
     }
     InstallChanges changes;
@@ -310,7 +343,6 @@ int InstallPatch() {
     if (!MakeSureFolderExists(targetFolder, changes)) {
         return RollBackAndReportFailure(changes, journal, settings);
     }
-    const std::wstring installedSetup = JoinWithBackslash(targetFolder, kSetupIniName);
     // Read before the file is replaced: the new record carries the old one on.
     // A folder this run made holds none, and under Wine even the look costs.
     const bool folderIsNew = IsNewFolder(targetFolder, changes);
@@ -319,14 +351,10 @@ int InstallPatch() {
     if (!madeWay || !WriteInstalledSetup(installedSetup, settings.copied)) {
         return RollBackAndReportFailure(changes, journal, settings);
     }
-    AfterInstallChange();
+    AfterChange();
 
     std::vector<std::wstring> createdFolders{targetFolder};
-    std::vector<std::wstring> sourceNames{kSetupExeName};
     std::vector<std::wstring> createdFiles{installedSetup};
-    for (const std::string& name : ReadNumberedList(kFilesSection)) {
-        sourceNames.push_back(WideFromAnsi(name));
-    }
 
     std::uint64_t copiedBytes = 0;
     if (!CopySourceFiles(sourceNames, targetFolder, createdFiles, changes, copiedBytes)) {
@@ -346,10 +374,17 @@ int InstallPatch() {
     if (!AppendInstallRecord(installedSetup, createdFiles, createdFolders)) {
         return RollBackAndReportFailure(changes, journal, settings);
     }
-    AfterInstallChange();
-    KeepChanges(changes);
+    AfterChange();
+    // Without its note of being done the files it replaced would stay set
+    // aside. The note may have reached the journal or not; either way the
+    // journal stays, and the next start from the medium, which reads it,
+    // undoes the install or finishes it, as the disk is right for both.
+    if (!KeepChanges(changes)) {
+        CloseJournal(journal);
+        return ReportFailure(settings.errorFile, settings.copied.errorHeader);
+    }
     EndJournal(journal);
-    AfterInstallChange();
+    AfterChange();
 
     (void)ShowMessage(settings.successInstall, settings.copied.successHeader, MB_OK);
     return kSucceeded;

@@ -4,6 +4,43 @@
 
 #include "install/install_changes.h"
 #include "install/install_journal.h"
+#include "process/file_names.h"
+#include "process/patch_ground.h"
+#include "setupfile/path_hash.h"
+#include "setupfile/paths.h"
+
+namespace {
+
+// A set-aside file waits in the folder of the file it stood for.
+bool SetAsideBeside(const WrittenPath& file) {
+    return file.setAside.empty() || PathKey(DirectoryPart(file.path)) == PathKey(DirectoryPart(file.setAside));
+}
+
+// Whether everything the journal names lies on the patch's ground: a journal
+// is a file that anyone with the rights may have written, and a repair that
+// followed it could delete any file or folder of the machine.
+bool StaysOnGround(const InstallChanges& changes, const std::wstring& targetFolder) {
+    PatchGround ground = GroundOf(targetFolder);
+    for (const WrittenPath& file : changes.files) {
+        if (!IsGroundFile(ground, file.path) || (!file.setAside.empty() && !IsGroundFile(ground, file.setAside)) ||
+            !SetAsideBeside(file)) {
+            return false;
+        }
+    }
+    for (const std::wstring& folder : changes.newFolders) {
+        if (!IsGroundFolder(ground, folder)) {
+            return false;
+        }
+    }
+    for (const EarlierAttributes& folder : changes.resetFolders) {
+        if (!IsGroundFolder(ground, folder.path)) {
+            return false;
+        }
+    }
+    return changes.appsEntry.name.empty() || changes.appsEntry.name == AppsEntryName(PathKey(targetFolder));
+}
+
+}  // namespace
 
 RepairOutcome RepairInterruptedInstall(const std::wstring& targetFolder) {
     std::string text;
@@ -17,8 +54,12 @@ RepairOutcome RepairInterruptedInstall(const std::wstring& targetFolder) {
     }
     bool finished = false;
     InstallChanges changes = ChangesOfJournal(entries, finished);
+    if (!StaysOnGround(changes, targetFolder)) {
+        return RepairOutcome::NotPossible;
+    }
+    // A repair writes no journal, so its note of being done can't fail.
     if (finished) {
-        KeepChanges(changes);
+        (void)KeepChanges(changes);
     } else if (!RollBack(changes)) {
         return RepairOutcome::NotPossible;
     }

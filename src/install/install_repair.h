@@ -12,5 +12,7 @@ enum class RepairOutcome {
 };
 
 // Puts the disk back as it was before the interrupted install into
-// `targetFolder`, or finishes one that was done but for its last cleaning.
+// `targetFolder` (its one name, which names its journal), or finishes one
+// that was done but for its last cleaning. A journal that names anything off
+// the patch's ground is not acted on.
 RepairOutcome RepairInterruptedInstall(const std::wstring& targetFolder);

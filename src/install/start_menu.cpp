@@ -7,9 +7,12 @@
 #include <iterator>
 
 #include "process/library_search.h"
+#include "process/file_names.h"
+#include "process/shell_folders.h"
 #include "process/mode.h"
-#include "install/install_step.h"
+#include "process/change_step.h"
 #include "setupfile/code_page.h"
+#include "setupfile/device_names.h"
 #include "setupfile/paths.h"
 
 namespace {
@@ -18,46 +21,22 @@ namespace {
 // through a wide path of the same number of characters.
 constexpr int kShellPathSize = MAX_PATH;
 
-// The shell and COM are loaded from the system folder when a group is made,
-// not imported: an import would be looked for beside Setup.exe at start, and
-// so would the libraries it pulls in. Once loaded they stay for the rest of
-// the process, since objects they made may outlive any one call.
-const wchar_t kShellLibrary[] = L"shell32.dll";
+// COM is loaded from the system folder when a group is made, not imported:
+// an import would be looked for beside Setup.exe at start, and so would the
+// libraries it pulls in. Once loaded it stays for the rest of the process,
+// since objects it made may outlive any one call.
 const wchar_t kComLibrary[] = L"ole32.dll";
 
-using SHGetSpecialFolderLocationFunction = HRESULT(WINAPI*)(HWND owner, int folder, LPITEMIDLIST* idList);
-using SHGetPathFromIDListWFunction = BOOL(WINAPI*)(LPCITEMIDLIST idList, LPWSTR path);
-using SHGetMallocFunction = HRESULT(WINAPI*)(IMalloc** allocator);
 using CoInitializeFunction = HRESULT(WINAPI*)(LPVOID reserved);
 using CoCreateInstanceFunction = HRESULT(WINAPI*)(REFCLSID classId, LPUNKNOWN outer, DWORD context, REFIID interfaceId,
                                                   LPVOID* object);
 using CoUninitializeFunction = void(WINAPI*)();
-
-struct ShellFunctions {
-    SHGetSpecialFolderLocationFunction getSpecialFolderLocation;
-    SHGetPathFromIDListWFunction getPathFromIDList;
-    SHGetMallocFunction getMalloc;
-};
 
 struct ComFunctions {
     CoInitializeFunction initialize;
     CoCreateInstanceFunction createInstance;
     CoUninitializeFunction uninitialize;
 };
-
-// False when the library or one of the functions is missing.
-bool LoadShellFunctions(ShellFunctions& shell) {
-    HMODULE library = LoadSystemLibrary(kShellLibrary);
-    if (library == nullptr) {
-        return false;
-    }
-    shell.getSpecialFolderLocation =
-        LibraryFunction<SHGetSpecialFolderLocationFunction>(library, "SHGetSpecialFolderLocation");
-    shell.getPathFromIDList = LibraryFunction<SHGetPathFromIDListWFunction>(library, "SHGetPathFromIDListW");
-    shell.getMalloc = LibraryFunction<SHGetMallocFunction>(library, "SHGetMalloc");
-    return shell.getSpecialFolderLocation != nullptr && shell.getPathFromIDList != nullptr &&
-           shell.getMalloc != nullptr;
-}
 
 bool LoadComFunctions(ComFunctions& com) {
     HMODULE library = LoadSystemLibrary(kComLibrary);
@@ -90,32 +69,6 @@ constexpr ShortcutFields kShortcuts[] = {
     {L"Setup.exe", L"Remove the patch", kUninstallSwitchWide, kUninstallIcon},
 };
 
-// The Programs folder of the Start menu, or false when the shell can't give it.
-bool FindProgramsFolder(std::wstring& folder) {
-    ShellFunctions shell;
-    if (!LoadShellFunctions(shell)) {
-        return false;
-    }
-    LPITEMIDLIST idList = nullptr;
-    if (shell.getSpecialFolderLocation(nullptr, CSIDL_PROGRAMS, &idList) != S_OK) {
-        return false;
-    }
-    wchar_t path[kShellPathSize] = L"";
-    bool found = shell.getPathFromIDList(idList, path) != FALSE;
-    // The ID list is the shell's memory and goes back to its allocator whether
-    // or not it named a file-system folder.
-    IMalloc* allocator = nullptr;
-    if (shell.getMalloc(&allocator) == S_OK) {
-        allocator->Free(idList);
-        (void)allocator->Release();
-    }
-    if (!found) {
-        return false;
-    }
-    folder = path;
-    return true;
-}
-
 // Saves the link through its persist interface. A link path longer than the
 // shell's paths is not saved, rather than saved under a cut name.
 HRESULT SaveLink(IShellLinkW* link, const std::wstring& linkPath) {
@@ -138,10 +91,18 @@ void CreateStartMenuGroup(const std::wstring& targetFolder, const std::string& a
                           std::vector<std::wstring>& createdFiles, std::vector<std::wstring>& createdFolders,
                           InstallChanges& changes) {
     std::wstring programsFolder;
-    if (!FindProgramsFolder(programsFolder)) {
+    if (!FindShellFolder(CSIDL_PROGRAMS, programsFolder)) {
         return;
     }
     std::wstring groupFolder = JoinWithBackslash(programsFolder, WideFromAnsi(appName));
+    // A group is a folder right under the Programs folder: an AppName such
+    // as "..\\..\\Desktop" or "." would have the install write, and the
+    // uninstall remove, elsewhere. Such a patch gets no group, as where the
+    // shell knows no Programs folder.
+    const std::wstring groupKey = PathKey(groupFolder);
+    if (PathKey(DirectoryPart(groupKey)) != PathKey(programsFolder)) {
+        return;
+    }
     // A group that was there before, even empty, stays after a roll-back,
     // with the attributes it had; here it gets normal ones and keeps its
     // files. Without the journal's word on a new one, no group is made at
@@ -150,7 +111,7 @@ void CreateStartMenuGroup(const std::wstring& targetFolder, const std::string& a
         (void)ResetFolderAttributes(groupFolder, changes);
     } else if (RecordNewFolder(groupFolder, changes)) {
         (void)CreateDirectoryW(groupFolder.c_str(), nullptr);
-        AfterInstallChange();
+        AfterChange();
     }
     createdFolders.push_back(groupFolder);
 
@@ -161,6 +122,12 @@ void CreateStartMenuGroup(const std::wstring& targetFolder, const std::string& a
         std::wstring targetPath = JoinWithBackslash(targetFolder, shortcut.targetName);
         // Always a backslash here, even after an AppName that ends in one.
         std::wstring linkPath = groupFolder + L"\\" + WideFromAnsi(*nameValues[i]) + L".lnk";
+        // A name that leads out of the group ("..\\x") or to a device ("CON")
+        // gets no shortcut, and no place in the record.
+        const std::wstring linkKey = PathKey(linkPath);
+        if (PathKey(DirectoryPart(linkKey)) != groupKey || IsDeviceName(FileNamePart(linkKey))) {
+            continue;
+        }
         // A shortcut that can't be saved is still recorded, so that uninstall
         // removes whatever may have been left under that name. An earlier
         // file there that can't be set aside gets no shortcut over it, and
@@ -168,7 +135,7 @@ void CreateStartMenuGroup(const std::wstring& targetFolder, const std::string& a
         if (MakeWayFor(linkPath, changes)) {
             (void)CreateShortcut(targetPath, linkPath, targetFolder, shortcut.description, shortcut.arguments,
                                  shortcut.iconIndex);
-            AfterInstallChange();
+            AfterChange();
             createdFiles.push_back(linkPath);
         } else if (!PathExists(linkPath)) {
             createdFiles.push_back(linkPath);

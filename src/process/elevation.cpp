@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <string>
 #include <vector>
@@ -47,6 +48,27 @@ std::wstring CurrentFolder() {
     return std::wstring(buffer.data(), length);
 }
 
+// The process that started this one, or 0 when the system can't say.
+DWORD ParentProcessId() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    const DWORD self = GetCurrentProcessId();
+    DWORD parent = 0;
+    PROCESSENTRY32W entry;
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        if (entry.th32ProcessID == self) {
+            parent = entry.th32ParentProcessID;
+            break;
+        }
+    }
+    // Only read.
+    (void)CloseHandle(snapshot);
+    return parent;
+}
+
 int WaitForExitStatus(HANDLE process) {
     if (process == nullptr) {
         return kUnknownStatus;
@@ -77,8 +99,12 @@ ElevatedOutcome StartAgainElevated(Mode mode) {
     if (executable.empty()) {
         return notStarted;
     }
-    const std::string markerName = RestartMarkerName(executable);
-    const ElevationFacts facts{mode, true, CurrentTokenKind(), RestartMarkerExists(markerName)};
+    // Another first start of the same executable at the same moment is no
+    // second start: it asks for rights of its own, and its second start then
+    // finds this run's lock.
+    const ElevationFacts facts{mode, true, CurrentTokenKind(),
+                               RestartMarkerExists(RestartMarkerName(executable, ParentProcessId()))};
+    const std::string markerName = RestartMarkerName(executable, GetCurrentProcessId());
     if (!ShouldRestartElevated(facts)) {
         return notStarted;
     }

@@ -1,5 +1,7 @@
 #include "process/elevation_choice.h"
 
+#include <cstdio>
+
 #include "setupfile/path_hash.h"
 
 bool ShouldRestartElevated(const ElevationFacts& facts) {
@@ -47,6 +49,8 @@ namespace {
 const char kSessionPrefix[] = "Local\\PatchSetup.";
 const char kMachinePrefix[] = "Global\\PatchSetup.";
 const char kRestartMarkerKind[] = "ElevatedStart";
+// A dot, eight hex digits and the terminator.
+constexpr std::size_t kProcessIdSize = 10;
 
 }  // namespace
 
@@ -58,6 +62,8 @@ std::string MachineObjectName(const char* kind, const std::wstring& path) {
     return kMachinePrefix + std::string(kind) + "." + PathHashHex(path);
 }
 
-std::string RestartMarkerName(const std::wstring& path) {
-    return SessionObjectName(kRestartMarkerKind, path);
+std::string RestartMarkerName(const std::wstring& path, unsigned long firstStart) {
+    char process[kProcessIdSize];
+    (void)std::snprintf(process, sizeof(process), ".%08lx", firstStart);
+    return SessionObjectName(kRestartMarkerKind, path) + process;
 }

@@ -31,9 +31,12 @@ bool ShouldRestartElevated(const ElevationFacts& facts);
 std::string ArgumentsAfterProgramName(const char* line);
 std::wstring ArgumentsAfterProgramName(const wchar_t* line);
 
-// The name of the object that marks a second start of the executable at
-// `path`: the same for both starts, whatever the letter case of the path.
-std::string RestartMarkerName(const std::wstring& path);
+// The name of the object by which the first start of the executable at
+// `path`, whose process id is `firstStart`, marks its second start: the
+// second start asks for its parent's, so that another first start of the
+// same executable at the same moment is not taken for one; the same
+// whatever the letter case of the path.
+std::string RestartMarkerName(const std::wstring& path, unsigned long firstStart);
 
 // The name of a kernel object of this program for a path: `kind` and a hash
 // of the path with the letters A to Z folded, in the session's namespace or

@@ -21,6 +21,48 @@ std::wstring UpperCase(std::wstring text) {
     return text;
 }
 
+// Only a part with a tilde can be a short name: a path without one has no
+// second spelling that the full path doesn't undo, and costs no look-up.
+bool MayHoldShortName(const std::wstring& path) {
+    return path.find(L'~') != std::wstring::npos;
+}
+
+bool LongPathOf(const std::wstring& path, std::wstring& longPath) {
+    const DWORD needed = GetLongPathNameW(path.c_str(), nullptr, 0);
+    if (needed == 0) {
+        return false;
+    }
+    std::vector<wchar_t> buffer(needed, L'\0');
+    const DWORD length = GetLongPathNameW(path.c_str(), buffer.data(), needed);
+    if (length == 0 || length >= needed) {
+        return false;
+    }
+    longPath.assign(buffer.data(), length);
+    return true;
+}
+
+// The platform expands only a path that exists: the longest part of `full`
+// that does is expanded, the rest, which can't be spelt short yet, follows.
+std::wstring WithLongNames(const std::wstring& full) {
+    for (std::size_t end = full.size(); end != std::wstring::npos && end > 0;
+         end = full.find_last_of(L'\\', end - 1)) {
+        std::wstring existing = full.substr(0, end);
+        if (existing.size() == 2 && existing[1] == L':') {
+            existing += L'\\';  // the drive's root, not its current folder
+        }
+        std::wstring expanded;
+        if (LongPathOf(existing, expanded)) {
+            // What follows starts with its backslash, or is empty.
+            return WithoutFinalBackslash(expanded) + full.substr(end);
+        }
+    }
+    return full;
+}
+
+bool IsDriveRoot(const std::wstring& path) {
+    return path.size() == 3 && path[1] == L':' && path[2] == L'\\';
+}
+
 }  // namespace
 
 std::wstring FullPathOf(const std::wstring& path) {
@@ -36,8 +78,16 @@ std::wstring FullPathOf(const std::wstring& path) {
     return std::wstring(buffer.data(), length);
 }
 
+std::wstring CanonicalPath(const std::wstring& path) {
+    std::wstring canonical = FullPathOf(path);
+    if (MayHoldShortName(canonical)) {
+        canonical = WithLongNames(canonical);
+    }
+    return IsDriveRoot(canonical) ? canonical : WithoutFinalBackslash(canonical);
+}
+
 std::wstring PathKey(const std::wstring& folder) {
-    return UpperCase(WithoutFinalBackslash(FullPathOf(folder)));
+    return UpperCase(CanonicalPath(folder));
 }
 
 bool SameFileName(const std::wstring& first, const std::wstring& second) {
@@ -52,7 +102,8 @@ bool SameFileName(const std::wstring& first, const std::wstring& second) {
 }
 
 bool InterruptedInstallBeside(const std::wstring& folder) {
-    const std::wstring full = WithoutFinalBackslash(FullPathOf(folder));
-    const bool driveRoot = full.size() == 2 && full[1] == L':';
-    return !driveRoot && GetFileAttributesW(JournalPathOf(full).c_str()) != INVALID_FILE_ATTRIBUTES;
+    // The journal is named after the folder's one name, whatever the
+    // spelling by which this start found it.
+    const std::wstring canonical = CanonicalPath(folder);
+    return !IsDriveRoot(canonical) && GetFileAttributesW(JournalPathOf(canonical).c_str()) != INVALID_FILE_ATTRIBUTES;
 }

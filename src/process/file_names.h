@@ -7,8 +7,15 @@
 // the platform can't do that.
 std::wstring FullPathOf(const std::wstring& path);
 
-// One form for every spelling of a path: full, without a final
-// backslash, every letter in its upper case as the file system compares.
+// The one name of a file or folder, whatever its spelling: full, "." and
+// ".." resolved, the trailing dots and blanks of each part dropped (as the
+// file system drops them when it makes a file), the short 8.3 parts of what
+// exists in their long form, and without a final backslash but at a drive's
+// root. `path` as it stands when the platform can't say.
+std::wstring CanonicalPath(const std::wstring& path);
+
+// One form for every spelling of a path: canonical, every letter in its
+// upper case as the file system compares.
 std::wstring PathKey(const std::wstring& folder);
 
 // Whether two full paths name the same file: the file system ignores the

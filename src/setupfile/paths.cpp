@@ -65,6 +65,10 @@ std::wstring DirectoryPart(const std::wstring& path) {
     return DirectoryOf(path, [](wchar_t) { return false; });
 }
 
+std::wstring FileNamePart(const std::wstring& path) {
+    return path.substr(DirectoryPart(path).size());
+}
+
 bool IsRelativePath(const std::wstring& path) {
     const bool fromRoot = !path.empty() && (path[0] == L'\\' || path[0] == L'/');
     const bool withDrive = path.size() >= 2 && path[1] == L':';

@@ -20,6 +20,9 @@ std::string DirectoryPart(const std::string& path, LeadBytePredicate isLeadByte)
 // The same for a wide path, which knows no double-byte characters.
 std::wstring DirectoryPart(const std::wstring& path);
 
+// What follows the directory part: the file name.
+std::wstring FileNamePart(const std::wstring& path);
+
 // Whether `path` is taken relative to a folder: no drive, no root, no
 // network path.
 bool IsRelativePath(const std::wstring& path);

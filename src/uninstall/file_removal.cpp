@@ -1,5 +1,6 @@
 #include "uninstall/file_removal.h"
 
+#include "process/change_step.h"
 #include "process/library_search.h"
 
 namespace {
@@ -111,6 +112,8 @@ std::wstring MarkForDeletion(const std::vector<std::wstring>& paths, std::vector
         }
         if (mark == Mark::Marked) {
             marked.push_back(file);
+            // A kill from here on lets the file go with the process's handles.
+            AfterChange();
         }
     }
     return std::wstring();
@@ -149,6 +152,7 @@ std::wstring DeleteMarked(std::vector<MarkedFile>& marked) {
         // The platform deletes a marked file as its handle goes; nothing can
         // keep it from that now.
         (void)CloseHandle(file.handle);
+        AfterChange();
         if (file.marked) {
             continue;
         }

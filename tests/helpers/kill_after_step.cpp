@@ -1,13 +1,16 @@
-// Linked into a test build of Setup.exe in place of the real step hook: the
-// install ends its own process right after the change whose number (from 1)
-// the environment variable SETUP_KILL_AFTER_STEP gives, as a kill would, so
-// that a test can see what the next start does with the disk as it is then.
+// Linked into a test build of Setup.exe in place of the real step hooks: the
+// install or uninstall ends its own process right after the change whose
+// number (from 1) the environment variable SETUP_KILL_AFTER_STEP gives, as a
+// kill would, so that a test can see what the next start does with the disk
+// as it is then. SETUP_FAIL_FLUSH names the kind of journal line ("finished",
+// "set-aside", ...) whose flush fails, as on a disk that just filled up.
 
 #include <windows.h>
 
 #include <cstdlib>
+#include <string>
 
-#include "install/install_step.h"
+#include "process/change_step.h"
 
 namespace {
 
@@ -19,12 +22,26 @@ unsigned StepToEndAfter() {
     return value == nullptr ? 0 : static_cast<unsigned>(std::strtoul(value, nullptr, 10));
 }
 
+// The name that a journal line of this kind begins with.
+std::string KindName(JournalEntryKind kind) {
+    const std::string line = JournalLine(JournalEntry{kind, u"", u"", ""});
+    return line.substr(0, line.find_first_of("\t\r"));
+}
+
 }  // namespace
 
-void AfterInstallChange() {
+void AfterChange() {
     // A test build's own count: Setup.exe itself keeps no such state.
     static unsigned stepsDone = 0;
     if (++stepsDone == StepToEndAfter()) {
         (void)TerminateProcess(GetCurrentProcess(), kKilledStatus);
     }
+}
+
+bool FlushJournalToDisk(HANDLE file, JournalEntryKind kind) {
+    const char* failing = std::getenv("SETUP_FAIL_FLUSH");
+    if (failing != nullptr && KindName(kind) == failing) {
+        return false;
+    }
+    return FlushFileBuffers(file) != FALSE;
 }

@@ -35,11 +35,12 @@ std::string HelpersDir() {
     return value == nullptr ? std::string() : WindowsPath(value);
 }
 
-ScratchFolder::ScratchFolder(const std::string& hint) {
+ScratchFolder::ScratchFolder(const std::string& hint, const std::string& parent) {
     wchar_t temp[MAX_PATH + 1] = L"";
     DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-    std::string base =
-        (length > 0 && length < MAX_PATH + 1) ? Utf8FromWide(std::wstring(temp, length)) : std::string("C:\\");
+    std::string base = !parent.empty()                              ? parent + "\\"
+                       : (length > 0 && length < MAX_PATH + 1) ? Utf8FromWide(std::wstring(temp, length))
+                                                                : std::string("C:\\");
     static unsigned counter = 0;
     for (;;) {
         char name[64];

@@ -32,11 +32,11 @@ std::string SetupExePath();
 // (from the environment variable TEST_HELPERS_DIR), or empty.
 std::string HelpersDir();
 
-// A fresh, empty folder under the temporary folder, removed with all its
-// contents when the object goes.
+// A fresh, empty folder under the temporary folder (or under `parent`),
+// removed with all its contents when the object goes.
 class ScratchFolder {
 public:
-    explicit ScratchFolder(const std::string& hint = "t");
+    explicit ScratchFolder(const std::string& hint = "t", const std::string& parent = "");
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;

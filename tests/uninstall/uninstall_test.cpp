@@ -96,7 +96,9 @@ protected:
 
     ParkingSpotCleaner parking_;
     ScratchFolder target_{"target"};
-    ScratchFolder group_{"group"};
+    // A Start-menu group lies right under the Programs folder: an uninstall
+    // touches no other.
+    ScratchFolder group_{"group", testenv::ProgramsFolder()};
     ScratchFolder elsewhere_{"cwd"};
     ScratchFolder records_{"records"};
     std::string exeBytes_;
@@ -201,23 +203,23 @@ TEST_F(UninstallTest, RecordWithAGapEndsAtTheGap) {
         AddFile(target_ / name);
     }
     for (const char* name : {"f1", "f2", "f4"}) {
-        AddFolder(group_ / name);
+        AddFolder(target_ / name);
     }
     // The record names its own file in another letter case: still the same file.
     std::string ini = Ini();
     (void)CharUpperBuffA(&ini[0], static_cast<DWORD>(ini.size()));
     WriteStandardIni(NumberedSection("Files", {{1, ini}, {2, target_ / "one.txt"}, {3, target_ / "two.txt"},
                                                {5, target_ / "four.txt"}}) +
-                     NumberedSection("Folders", {{1, group_ / "f1"}, {2, group_ / "f2"}, {4, group_ / "f4"}}));
+                     NumberedSection("Folders", {{1, target_ / "f1"}, {2, target_ / "f2"}, {4, target_ / "f4"}}));
 
     RunConfirmedWithStandardTexts();
 
     EXPECT_FALSE(PathExists(target_ / "one.txt"));
     EXPECT_FALSE(PathExists(target_ / "two.txt"));
     EXPECT_TRUE(PathExists(target_ / "four.txt"));
-    EXPECT_FALSE(PathExists(group_ / "f1"));
-    EXPECT_FALSE(PathExists(group_ / "f2"));
-    EXPECT_TRUE(IsFolder(group_ / "f4"));
+    EXPECT_FALSE(PathExists(target_ / "f1"));
+    EXPECT_FALSE(PathExists(target_ / "f2"));
+    EXPECT_TRUE(IsFolder(target_ / "f4"));
 }
 
 TEST_F(UninstallTest, MarkedFilesAndFoldersAreRemovedAllTheSame) {
@@ -236,8 +238,10 @@ TEST_F(UninstallTest, MarkedFilesAndFoldersAreRemovedAllTheSame) {
     };
     std::vector<std::string> files = {Ini(), Exe()};
     std::vector<std::string> folders;
+    // Shortcuts lie right in the group; a folder of the patch's, in the target folder.
+    const auto placeOf = [this](const Marked& entry) { return entry.folder ? target_ / entry.name : group_ / entry.name; };
     for (const Marked& entry : marked) {
-        const std::string path = group_ / entry.name;
+        const std::string path = placeOf(entry);
         if (entry.folder) {
             AddFolder(path);
             folders.push_back(path);
@@ -248,14 +252,14 @@ TEST_F(UninstallTest, MarkedFilesAndFoldersAreRemovedAllTheSame) {
         ASSERT_TRUE(SetFileAttributesA(path.c_str(), entry.attributes));
         ASSERT_EQ(AttributesOf(path) & entry.attributes, entry.attributes) << entry.name;
     }
-    folders.push_back(target_.Path());
     folders.push_back(group_.Path());
+    folders.push_back(target_.Path());
     WriteStandardIni(RecordSection("Files", files) + RecordSection("Folders", folders));
 
     RunConfirmedWithStandardTexts();
 
     for (const Marked& entry : marked) {
-        EXPECT_FALSE(PathExists(group_ / entry.name)) << entry.name;
+        EXPECT_FALSE(PathExists(placeOf(entry))) << entry.name;
     }
     EXPECT_FALSE(PathExists(group_.Path()));
     EXPECT_FALSE(PathExists(target_.Path()));
@@ -360,7 +364,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // What keeps a recorded file from being deleted while the user is asked to
 // close the patch's programs and try again.
-enum class Holder { OpenWithoutLeaveToDelete, RunningProgram };
+enum class Holder { OpenWithoutLeaveToDelete, RunningProgram, RecordHeldOpen };
 
 struct HolderCase {
     const char* name;
@@ -370,25 +374,31 @@ struct HolderCase {
 class UninstallHeldFileTest : public UninstallTest, public ::testing::WithParamInterface<HolderCase> {};
 
 TEST_P(UninstallHeldFileTest, StopsBeforeAnythingChangesAndNamesTheFile) {
-    const std::string held = target_ / "GamePatch.exe";
+    const Holder holder = GetParam().holder;
+    const std::string program = target_ / "GamePatch.exe";
+    const std::string held = holder == Holder::RecordHeldOpen ? Ini() : program;
+    // Marked before the held file is reached: its read-only mark must come back.
     AddFile(target_ / "data.bin");
+    ASSERT_TRUE(SetFileAttributesA((target_ / "data.bin").c_str(), FILE_ATTRIBUTE_READONLY));
     AddFile(group_ / "Start.lnk");
+    driver::ChildProcess running;
+    if (holder == Holder::RunningProgram) {
+        ASSERT_TRUE(testenv::CopyOneFile(testenv::HelpersDir() + "\\run_recorder.exe", program));
+        ASSERT_TRUE(WriteFileBytes(program + ".sleep", "60000"));
+        // Its record goes elsewhere, so that the target folder holds only what the test put there.
+        EnvironmentGuard log("RECORDER_LOG", records_ / "recorder.log");
+        ASSERT_TRUE(running.Start(program, "\"" + program + "\"", target_.Path()));
+    } else {
+        AddFile(program);
+    }
+    WriteStandardIni(RecordSection("Files", {Ini(), Exe(), target_ / "data.bin", program, group_ / "Start.lnk"}) +
+                     RecordSection("Folders", {target_.Path(), group_.Path()}));
     HANDLE inUse = INVALID_HANDLE_VALUE;
-    driver::ChildProcess program;
-    if (GetParam().holder == Holder::OpenWithoutLeaveToDelete) {
-        AddFile(held);
+    if (holder != Holder::RunningProgram) {
         inUse = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                             nullptr);
         ASSERT_NE(inUse, INVALID_HANDLE_VALUE);
-    } else {
-        ASSERT_TRUE(testenv::CopyOneFile(testenv::HelpersDir() + "\\run_recorder.exe", held));
-        ASSERT_TRUE(WriteFileBytes(held + ".sleep", "60000"));
-        // Its record goes elsewhere, so that the target folder holds only what the test put there.
-        EnvironmentGuard log("RECORDER_LOG", records_ / "recorder.log");
-        ASSERT_TRUE(program.Start(held, "\"" + held + "\"", target_.Path()));
     }
-    WriteStandardIni(RecordSection("Files", {Ini(), Exe(), target_ / "data.bin", held, group_ / "Start.lnk"}) +
-                     RecordSection("Folders", {target_.Path(), group_.Path()}));
     const std::string iniBefore = FileBytes(Ini());
     const std::vector<std::string> targetBefore = FolderEntries(target_.Path());
     const AppsEntry entry = PlaceEarlierAppsEntry(target_.Path(), "\"" + Exe() + "\" -uninstall");
@@ -399,18 +409,21 @@ TEST_P(UninstallHeldFileTest, StopsBeforeAnythingChangesAndNamesTheFile) {
     if (inUse != INVALID_HANDLE_VALUE) {
         (void)CloseHandle(inUse);
     }
-    program.Kill();
+    running.Kill();
     ASSERT_TRUE(run.boxShown);
     EXPECT_EQ(run.box.caption, "Problem");
     EXPECT_EQ(run.box.text, std::string(kFilesStayedText) + "\r\n\r\n" + held);
     ASSERT_TRUE(run.exited);
     EXPECT_EQ(run.exitCode, 0xFFFFFFFFu);
 
-    // A second try finds everything as it was: the record, the shortcut, the executable.
+    // A second try finds everything as it was, after the process is gone: the
+    // record, the shortcut, the executable, a read-only file still read-only.
     EXPECT_EQ(FolderEntries(target_.Path()), targetBefore);
     EXPECT_EQ(FileBytes(Ini()), iniBefore);
     EXPECT_EQ(FileBytes(Exe()), exeBytes_);
     EXPECT_EQ(FileBytes(group_ / "Start.lnk"), kContents);
+    EXPECT_EQ(AttributesOf(target_ / "data.bin") & FILE_ATTRIBUTE_READONLY, DWORD{FILE_ATTRIBUTE_READONLY});
+    (void)SetFileAttributesA((target_ / "data.bin").c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_FALSE(PathExists(ParkingPath()));
     // Still listed, so that the user can try again from Settings.
     EXPECT_EQ(AppsEntriesOf(target_.Path()), std::vector<AppsEntry>{entry});
@@ -418,7 +431,9 @@ TEST_P(UninstallHeldFileTest, StopsBeforeAnythingChangesAndNamesTheFile) {
 
 INSTANTIATE_TEST_SUITE_P(Holders, UninstallHeldFileTest,
                          ::testing::Values(HolderCase{"OpenWithoutLeaveToDelete", Holder::OpenWithoutLeaveToDelete},
-                                           HolderCase{"RunningProgram", Holder::RunningProgram}),
+                                           HolderCase{"RunningProgram", Holder::RunningProgram},
+                                           // The record goes last, by itself; the other marks are taken back.
+                                           HolderCase{"RecordHeldOpen", Holder::RecordHeldOpen}),
                          [](const ::testing::TestParamInfo<HolderCase>& info) { return info.param.name; });
 
 // An install into the folder was killed half-way: its installed Setup.ini

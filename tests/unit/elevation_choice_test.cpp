@@ -74,12 +74,14 @@ TEST(ArgumentsAfterProgramName, NoCommandLineGivesNone) {
     EXPECT_EQ(ArgumentsAfterProgramName(static_cast<const char*>(nullptr)), "");
 }
 
-TEST(RestartMarkerName, OneNamePerExecutableWhateverTheLetterCase) {
-    const std::string name = RestartMarkerName(L"C:\\Program Files\\Patch\\Setup.exe");
-    EXPECT_EQ(name, RestartMarkerName(L"c:\\PROGRAM FILES\\patch\\SETUP.EXE"));
-    EXPECT_NE(name, RestartMarkerName(L"E:\\Setup.exe"));
+TEST(RestartMarkerName, OneNamePerExecutableAndFirstStartWhateverTheLetterCase) {
+    const std::string name = RestartMarkerName(L"C:\\Program Files\\Patch\\Setup.exe", 0x1234);
+    EXPECT_EQ(name, RestartMarkerName(L"c:\\PROGRAM FILES\\patch\\SETUP.EXE", 0x1234));
+    EXPECT_NE(name, RestartMarkerName(L"E:\\Setup.exe", 0x1234));
+    // Two first starts of one executable at once: neither is the other's second.
+    EXPECT_NE(name, RestartMarkerName(L"C:\\Program Files\\Patch\\Setup.exe", 0x1238));
     // Letters beyond A to Z count: best fitted into a code page, these would be one.
-    EXPECT_NE(RestartMarkerName(L"C:\\\u0141\u00F3d\u017A\\Setup.exe"), RestartMarkerName(L"C:\\Lodz\\Setup.exe"));
+    EXPECT_NE(RestartMarkerName(L"C:\\\u0141\u00F3d\u017A\\Setup.exe", 1), RestartMarkerName(L"C:\\Lodz\\Setup.exe", 1));
     // A kernel object's name holds no backslash beyond its namespace.
     EXPECT_EQ(name.rfind("Local\\", 0), 0u) << name;
     EXPECT_EQ(name.find('\\', 6), std::string::npos) << name;

@@ -1,3 +1,0 @@
-#include "install/install_step.h"
-
-void AfterInstallChange() {}
