@@ -6,6 +6,7 @@
 
 #include <sddl.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -406,6 +407,43 @@ INSTANTIATE_TEST_SUITE_P(Lengths, InstallTargetLengthTest,
                                            TargetLengthCase{"Of256", 256, true}),
                          [](const ::testing::TestParamInfo<TargetLengthCase>& info) {
                              return std::string(info.param.name);
+                         });
+
+// A Files entry whose copy would land off the target folder, on a device, in
+// a stream of another file, or on the installed Setup.ini: refused before
+// anything is made, a journal included; another program's file beside the
+// target folder stays as it is.
+class InstallOffGroundTest : public InstallTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(InstallOffGroundTest, RefusesBeforeAnythingChanges) {
+    const std::string victim = programFiles_ / "Victim";
+    ASSERT_TRUE(CreateDirectoryA(victim.c_str(), nullptr));
+    ASSERT_TRUE(testenv::WriteFileBytes(victim + "\\keep.txt", "USER DATA"));
+    PrepareMedium(kTargetName, {"one.bin", GetParam()});
+    AddMediumFile("one.bin", "one");
+
+    const InstallRun run = RunFromMedium();
+
+    EXPECT_TRUE(run.dialogShown);
+    ExpectErrorFileBox(run);
+    EXPECT_EQ(FolderEntries(programFiles_.Path()), std::vector<std::string>{"Victim"});
+    std::string kept;
+    EXPECT_TRUE(testenv::ReadFileBytes(victim + "\\keep.txt", kept));
+    EXPECT_EQ(kept, "USER DATA");
+    EXPECT_FALSE(testenv::PathExists(GroupFolder()));
+    EXPECT_TRUE(AppsEntriesOf(TargetFolder()).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Entries, InstallOffGroundTest,
+                         ::testing::Values("..\\Victim\\keep.txt", "Data\\..\\..\\Victim\\keep.txt", "NUL", "CON",
+                                           "nul.txt", "Com1 .dat", "lpt9", "one.bin:hidden", "C:\\elsewhere.txt",
+                                           "Setup.ini", "SETUP.INI", "."),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             std::string name;
+                             for (const char* c = info.param; *c != '\0'; ++c) {
+                                 name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+                             }
+                             return name + "_" + std::to_string(info.index);
                          });
 
 TEST_F(InstallTest, TwoLevelTargetFolderWithoutItsParentFails) {

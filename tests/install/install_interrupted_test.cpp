@@ -71,6 +71,8 @@ class InterruptedInstallTest : public InstallTest {
 protected:
     void TearDown() override {
         (void)SetEnvironmentVariableA(kKillVariable, nullptr);
+        // A journal that a test placed, or one that a failed test left.
+        (void)DeleteFileA(Journal().c_str());
         InstallTest::TearDown();
     }
 
@@ -112,10 +114,10 @@ protected:
     // Setup.exe started again as the user would, with the medium current:
     // the box it shows before its dialog, if any, is read and closed, and
     // the dialog is left. The box's text, or empty when none came.
-    std::string StartAgainAndCancel() {
+    std::string StartAgainAndCancel(const std::string& medium = "") {
         driver::ChildProcess process;
         const std::string exe = testenv::SetupExePath();
-        EXPECT_TRUE(process.Start(exe, testenv::CommandLineFor(exe, ""), medium_.Path()));
+        EXPECT_TRUE(process.Start(exe, testenv::CommandLineFor(exe, ""), medium.empty() ? medium_.Path() : medium));
         HWND window = WaitForDialogOrBox(process);
         std::string boxText;
         if (window != nullptr && driver::IsMessageBox(window)) {
@@ -161,6 +163,37 @@ protected:
         DWORD status = 1;
         ASSERT_TRUE(process.WaitForExit(status));
         EXPECT_EQ(status, 0u);
+    }
+
+    // Starts the command of the patch's Apps entry in `folder`, as Settings
+    // does, and answers its dialog if it shows one; the box that follows.
+    driver::MessageBoxContents UninstallThroughTheEntry(const std::string& folder) {
+        const std::vector<AppsEntry> entries = AppsEntriesOf(folder);
+        EXPECT_EQ(entries.size(), 1u) << "no single entry";
+        if (entries.size() != 1) {
+            return driver::MessageBoxContents{};
+        }
+        const std::string command = entries[0].at("UninstallString");
+        const std::size_t closing = command.find('"', 1);
+        EXPECT_EQ(command[0], '"');
+        driver::ChildProcess process;
+        EXPECT_TRUE(process.Start(command.substr(1, closing - 1), command, "C:\\windows")) << command;
+        HWND window = WaitForDialogOrBox(process);
+        if (window != nullptr && driver::IsSetupDialog(window)) {
+            EXPECT_TRUE(driver::PressButton(window, IDOK));
+            EXPECT_TRUE(driver::WaitForWindowGone(window));
+            window = WaitForMessageBoxOnly(process);
+        }
+        EXPECT_NE(window, nullptr) << "no box from " << command;
+        if (window == nullptr) {
+            return driver::MessageBoxContents{};
+        }
+        const driver::MessageBoxContents box = driver::ReadMessageBox(window);
+        EXPECT_TRUE(driver::PressButton(window, IDOK));
+        DWORD status = 1;
+        EXPECT_TRUE(process.WaitForExit(status));
+        EXPECT_EQ(status, 0u) << box.text;
+        return box;
     }
 
     // After an install and its uninstall: the user's own file, nothing else.
@@ -419,6 +452,271 @@ TEST_F(InterruptedInstallTest, AnInstallOverAnEarlierOneCarriesItsRecordOn) {
     EXPECT_FALSE(PathExists(TargetFolder())) << DescribeFolder(TargetFolder());
     EXPECT_FALSE(PathExists(GroupFolder())) << "version 1's group stayed";
     EXPECT_FALSE(secondGroupStayed) << "version 2's group stayed";
+}
+
+// A journal is a file that anyone with the rights may have written: one that
+// names a document beside the target folder (or a folder or entry of another
+// program) is not acted on, and the setup says ErrorFile until it is moved away.
+class JournalOffGroundTest : public InterruptedInstallTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(JournalOffGroundTest, IsNotActedOn) {
+    PrepareMedium(kTargetName, {"one.bin"});
+    AddMediumFile("one.bin", "one");
+    const std::string document = programFiles_ / "thesis.txt";
+    ASSERT_TRUE(testenv::WriteFileBytes(document, "three years of work"));
+    const std::string line = std::string(GetParam()) + "\t" + document + "\r\n";
+    const std::string journal = "Patch Setup install journal 1\r\n" + line;
+    ASSERT_TRUE(testenv::WriteFileBytes(Journal(), journal));
+
+    const InstallRun run = RunFromMedium();
+    EXPECT_FALSE(run.dialogShown);
+    ExpectErrorFileBox(run);
+    std::string kept;
+    EXPECT_TRUE(testenv::ReadFileBytes(document, kept));
+    EXPECT_EQ(kept, "three years of work");
+    std::string journalAfter;
+    EXPECT_TRUE(testenv::ReadFileBytes(Journal(), journalAfter));
+    EXPECT_EQ(journalAfter, journal);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, JournalOffGroundTest, ::testing::Values("new-file", "new-folder"));
+
+// Two uninstalls started together: the refused one lets go of the folder
+// before its box, so that the other removes it.
+TEST_F(InterruptedInstallTest, OfTwoUninstallsAtOnceTheRefusedOneLeavesNoFolderBehind) {
+    PrepareMedium(kTargetName, {"one.bin"});
+    AddMediumFile("one.bin", "one");
+    ExpectSuccessBox(RunFromMedium());
+    const std::string exe = TargetFolder() + "\\Setup.exe";
+    driver::ChildProcess first;
+    ASSERT_TRUE(first.Start(exe, testenv::CommandLineFor(exe, "-uninstall"), TargetFolder()));
+    HWND dialog = driver::WaitForSetupDialog(first.Id());
+    ASSERT_NE(dialog, nullptr);
+    driver::ChildProcess second;
+    ASSERT_TRUE(second.Start(exe, testenv::CommandLineFor(exe, "-uninstall"), TargetFolder()));
+    HWND refusal = WaitForMessageBoxOnly(second);
+    ASSERT_NE(refusal, nullptr);
+    EXPECT_EQ(driver::ReadMessageBox(refusal).text, kAlreadyRunningShown);
+
+    // While the refusal is still up, the first removes everything.
+    ASSERT_TRUE(driver::PressButton(dialog, IDOK));
+    HWND done = WaitForMessageBoxOnly(first);
+    ASSERT_NE(done, nullptr);
+    EXPECT_EQ(driver::ReadMessageBox(done).text, kUninstalledShown);
+    EXPECT_FALSE(PathExists(TargetFolder())) << DescribeFolder(TargetFolder());
+    ASSERT_TRUE(driver::PressButton(done, IDOK));
+    ASSERT_TRUE(driver::PressButton(refusal, IDOK));
+    DWORD status = 1;
+    ASSERT_TRUE(first.WaitForExit(status));
+    EXPECT_EQ(status, 0u);
+    ASSERT_TRUE(second.WaitForExit(status));
+    EXPECT_EQ(status, kFailureStatus);
+}
+
+// The note that the install is done can't be written (the disk filled up
+// just then): no success box over the set-aside files; the journal stays and
+// the next start from the medium puts the folder right.
+TEST_F(InterruptedInstallTest, AFinishedNoteThatCantBeWrittenIsNoSuccess) {
+    PrepareMedium(kTargetName, {"A.bin", "B.bin"});
+    AddMediumFile("A.bin", "A of the patch");
+    AddMediumFile("B.bin", "B of the patch");
+    ASSERT_TRUE(testenv::CopyOneFile(testenv::HelpersDir() + "\\kill_after_step_setup.exe", medium_ / "Setup.exe"));
+    PlaceEarlierState({"A.bin", "B.bin"});
+    ASSERT_TRUE(SetEnvironmentVariableA("SETUP_FAIL_FLUSH", "finished"));
+    const InstallRun run = RunFromMedium();
+    ASSERT_TRUE(SetEnvironmentVariableA("SETUP_FAIL_FLUSH", nullptr));
+    ExpectErrorFileBox(run);
+    EXPECT_TRUE(PathExists(Journal()));
+
+    StartAgainAndCancel();
+    EXPECT_FALSE(PathExists(Journal()));
+    EXPECT_FALSE(HoldsLeftovers(TargetFolder())) << DescribeFolder(TargetFolder());
+    EXPECT_FALSE(HoldsLeftovers(GroupFolder())) << DescribeFolder(GroupFolder());
+}
+
+// An earlier record in the forms that installs have written: relative
+// entries, taken in the target folder, and a path outside the code page in
+// its marked UTF-8 form. Carried on, so that the one uninstall removes both.
+enum class EarlierForm { RelativeEntries, MarkedUnicodeEntry };
+
+class EarlierRecordFormTest : public InterruptedInstallTest, public ::testing::WithParamInterface<EarlierForm> {};
+
+TEST_P(EarlierRecordFormTest, IsCarriedOn) {
+    PlaceNothing();
+    ASSERT_TRUE(CreateDirectoryA(TargetFolder().c_str(), nullptr));
+    const bool relative = GetParam() == EarlierForm::RelativeEntries;
+    const std::string earlierFile = TargetFolder() + (relative ? "\\Old.dat" : u8"\\\u0141.dat");
+    ASSERT_TRUE(testenv::WriteFileBytes(earlierFile, "of version 1"));
+    ASSERT_TRUE(testenv::CopyOneFile(testenv::SetupExePath(), TargetFolder() + "\\Setup.exe"));
+    const std::string record =
+        relative ? "1=\"Setup.ini\"\r\n2=\"Setup.exe\"\r\n3=\"Old.dat\"\r\n"
+                 : "1=\"" + TargetFolder() + "\\Setup.ini\"\r\n2=\"<utf-8>" + TargetFolder() + "\\%C5%81.dat\"\r\n";
+    ASSERT_TRUE(testenv::WriteFileBytes(TargetFolder() + "\\Setup.ini", "[General]\r\nMode=\"Run\"\r\n\r\n[Files]\r\n" +
+                                                                         record + "\r\n[Folders]\r\n1=\"" +
+                                                                         TargetFolder() + "\"\r\n\r\n"));
+    PrepareMedium(kTargetName, {"A.bin"});
+    AddMediumFile("A.bin", "A");
+    ExpectSuccessBox(RunFromMedium());
+
+    Uninstall();
+    EXPECT_FALSE(PathExists(earlierFile)) << "the earlier version's file was not carried on";
+    EXPECT_FALSE(PathExists(TargetFolder())) << DescribeFolder(TargetFolder());
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, EarlierRecordFormTest,
+                         ::testing::Values(EarlierForm::RelativeEntries, EarlierForm::MarkedUnicodeEntry));
+
+// Two spellings of one folder in TargetFolder: a final dot or blank, which
+// the file system drops, or the short 8.3 name. The second is the same
+// install as the first: one entry, the record carried on, the journal of a
+// killed run found by the installed copy and put right from the medium.
+struct SpellingCase {
+    const char* name;
+    const char* first;
+    const char* onDisk;
+    const char* second;  // null: the short name of the folder
+};
+
+class TargetFolderSpellingTest : public InterruptedInstallTest, public ::testing::WithParamInterface<SpellingCase> {
+protected:
+    void TearDown() override {
+        testenv::RemoveTree(OnDisk());
+        (void)DeleteFileA((OnDisk() + ".install-journal").c_str());
+        RemoveAppsEntryOf(OnDisk());
+        InterruptedInstallTest::TearDown();
+    }
+
+    std::string OnDisk() const { return programFiles_ / GetParam().onDisk; }
+
+    std::string SecondSpelling() const {
+        if (GetParam().second != nullptr) {
+            return GetParam().second;
+        }
+        wchar_t shortPath[MAX_PATH] = L"";
+        EXPECT_NE(GetShortPathNameW(testenv::WideFromUtf8(OnDisk()).c_str(), shortPath, MAX_PATH), 0u);
+        const std::string spelt = testenv::Utf8FromWide(shortPath);
+        EXPECT_NE(spelt.find('~'), std::string::npos) << "no short name: " << spelt;
+        return spelt.substr(spelt.rfind('\\') + 1);
+    }
+
+    // A second medium for the second version, with `exe` as its Setup.exe.
+    void PrepareSecondMedium(const std::string& exe) {
+        testenv::PrepareMedium(secondMedium_, SourceSetupIni(SecondSpelling(), {"A.bin", "C.bin"}));
+        ASSERT_TRUE(testenv::CopyOneFile(exe, secondMedium_ / "Setup.exe"));
+        ASSERT_TRUE(testenv::WriteFileBytes(secondMedium_ / "A.bin", "A of version 2"));
+        ASSERT_TRUE(testenv::WriteFileBytes(secondMedium_ / "C.bin", "C of version 2"));
+    }
+
+    void InstallFirst() {
+        PrepareMedium(GetParam().first, {"A.bin", "B.bin"});
+        AddMediumFile("A.bin", "A of version 1");
+        AddMediumFile("B.bin", "B of version 1");
+        ExpectSuccessBox(RunFromMedium());
+        ASSERT_TRUE(testenv::IsFolder(OnDisk())) << DescribeFolder(programFiles_.Path());
+    }
+
+    testenv::ScratchFolder secondMedium_{"medium2"};
+};
+
+TEST_P(TargetFolderSpellingTest, IsOneInstall) {
+    InstallFirst();
+    ASSERT_FALSE(HasFatalFailure());
+    PrepareSecondMedium(testenv::SetupExePath());
+    ExpectSuccessBox(RunInstall(secondMedium_ / "Setup.exe", secondMedium_.Path()));
+
+    EXPECT_EQ(AppsEntriesOf(OnDisk()).size(), 1u) << "two entries for one folder";
+    std::string record;
+    ASSERT_TRUE(testenv::ReadFileBytes(OnDisk() + "\\Setup.ini", record));
+    for (const char* name : {"\\A.bin\"", "\\B.bin\"", "\\C.bin\""}) {
+        const std::size_t at = record.find(name);
+        EXPECT_NE(at, std::string::npos) << name << " not recorded:\n" << record;
+        EXPECT_EQ(record.find(name, at + 1), std::string::npos) << name << " recorded twice:\n" << record;
+    }
+    const driver::MessageBoxContents box = UninstallThroughTheEntry(OnDisk());
+    EXPECT_EQ(box.text, kUninstalledShown);
+    EXPECT_FALSE(PathExists(OnDisk())) << DescribeFolder(OnDisk());
+    EXPECT_FALSE(PathExists(GroupFolder())) << DescribeFolder(GroupFolder());
+    EXPECT_TRUE(AppsEntriesOf(OnDisk()).empty());
+}
+
+TEST_P(TargetFolderSpellingTest, KilledUnderTheOtherSpellingIsPutRight) {
+    InstallFirst();
+    ASSERT_FALSE(HasFatalFailure());
+    const FolderState before = StateOf(OnDisk());
+    PrepareSecondMedium(testenv::HelpersDir() + "\\kill_after_step_setup.exe");
+    // Killed once its new Setup.ini is written, while the earlier Setup.exe still lies there.
+    ASSERT_TRUE(SetEnvironmentVariableA(kKillVariable, "4"));
+    const InstallRun killed = RunInstall(secondMedium_ / "Setup.exe", secondMedium_.Path());
+    ASSERT_TRUE(SetEnvironmentVariableA(kKillVariable, nullptr));
+    ASSERT_TRUE(killed.exited);
+    ASSERT_EQ(killed.exitCode, kKilledStatus);
+
+    // The installed copy finds the journal, whichever spelling made it.
+    driver::ChildProcess process;
+    const std::string exe = OnDisk() + "\\Setup.exe";
+    ASSERT_TRUE(process.Start(exe, testenv::CommandLineFor(exe, "-uninstall"), OnDisk()));
+    HWND window = WaitForDialogOrBox(process);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(driver::IsMessageBox(window)) << "the uninstall went ahead beside the journal";
+    EXPECT_EQ(driver::ReadMessageBox(window).text,
+              "The last setup of this patch was interrupted.\r\nStart the setup from the disc again to set it right.");
+    ASSERT_TRUE(driver::PressButton(window, IDOK));
+    DWORD status = 0;
+    ASSERT_TRUE(process.WaitForExit(status));
+    EXPECT_EQ(status, kFailureStatus);
+
+    EXPECT_EQ(StartAgainAndCancel(secondMedium_.Path()), kRepairedShown);
+    EXPECT_EQ(StateOf(OnDisk()), before) << Names(StateOf(OnDisk()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Spellings, TargetFolderSpellingTest,
+                         ::testing::Values(SpellingCase{"FinalDot", "Rally Inc.", "Rally Inc", "Rally Inc"},
+                                           SpellingCase{"FinalBlank", "Rally Inc ", "Rally Inc", "Rally Inc."},
+                                           SpellingCase{"ShortName", "Long Folder Name Of The Patch",
+                                                        "Long Folder Name Of The Patch", nullptr}),
+                         [](const ::testing::TestParamInfo<SpellingCase>& info) { return info.param.name; });
+
+// An uninstall that ends itself after each of its changes, as a kill would:
+// the Apps entry's command then finishes it, and nothing of the patch stays.
+TEST_F(InterruptedInstallTest, AnUninstallKilledAfterEachChangeIsFinishedFromSettings) {
+    const std::vector<std::string> names = {"A.bin", "B.bin"};
+    PrepareMedium(kTargetName, names);
+    AddMediumFile("A.bin", "A");
+    AddMediumFile("B.bin", "B");
+    ASSERT_TRUE(testenv::CopyOneFile(testenv::HelpersDir() + "\\kill_after_step_setup.exe", medium_ / "Setup.exe"));
+    unsigned step = 1;
+    for (;; ++step) {
+        SCOPED_TRACE("uninstall killed right after change " + std::to_string(step));
+        PlaceNothing();
+        ExpectSuccessBox(RunFromMedium());
+        ASSERT_TRUE(SetEnvironmentVariableA(kKillVariable, std::to_string(step).c_str()));
+        driver::ChildProcess process;
+        StartUninstallAndConfirm(process);
+        ASSERT_TRUE(SetEnvironmentVariableA(kKillVariable, nullptr));
+        ASSERT_FALSE(HasFatalFailure());
+        HWND box = WaitForMessageBoxOnly(process);
+        if (box != nullptr) {
+            // It ran to its end: there was no change of that number.
+            EXPECT_EQ(driver::ReadMessageBox(box).text, kUninstalledShown);
+            ASSERT_TRUE(driver::PressButton(box, IDOK));
+            DWORD status = 1;
+            ASSERT_TRUE(process.WaitForExit(status));
+            EXPECT_EQ(status, 0u);
+            break;
+        }
+        DWORD status = 0;
+        ASSERT_TRUE(process.WaitForExit(status));
+        ASSERT_EQ(status, kKilledStatus);
+        if (!AppsEntriesOf(TargetFolder()).empty()) {
+            EXPECT_EQ(UninstallThroughTheEntry(TargetFolder()).text, kUninstalledShown);
+        }
+        ExpectNothingLeftBut(FolderState{{"<no folder>", Held{"", 0}}});
+        if (HasFailure()) {
+            return;
+        }
+    }
+    // Each file's mark and deletion, the parking, the folders, the record and the entry.
+    EXPECT_GT(step, 12u);
 }
 
 }  // namespace

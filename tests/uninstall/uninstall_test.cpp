@@ -436,6 +436,64 @@ INSTANTIATE_TEST_SUITE_P(Holders, UninstallHeldFileTest,
                                            HolderCase{"RecordHeldOpen", Holder::RecordHeldOpen}),
                          [](const ::testing::TestParamInfo<HolderCase>& info) { return info.param.name; });
 
+// A record edited to name what no install of the patch makes: a file or a
+// folder elsewhere, or a relative path out of the own folder. Nothing of it
+// goes, nor anything else.
+enum class OffGround { FileElsewhere, RelativeFileOutside, FolderElsewhere, FileInAGroupsSubfolder };
+
+class UninstallOffGroundTest : public UninstallTest, public ::testing::WithParamInterface<OffGround> {};
+
+TEST_P(UninstallOffGroundTest, RefusesAndRemovesNothing) {
+    AddFile(target_ / "data.bin");
+    AddFile(elsewhere_ / "victim.dll");
+    AddFolder(elsewhere_ / "keepdir");
+    AddFolder(group_ / "sub");
+    AddFile(group_ / "sub\\deep.lnk");
+    // Beside the target folder, both in the temporary folder.
+    const std::string besideTarget = "..\\" + elsewhere_.Path().substr(elsewhere_.Path().rfind('\\') + 1);
+    std::vector<std::string> files = {Ini(), Exe(), target_ / "data.bin"};
+    std::vector<std::string> folders = {target_.Path()};
+    std::string named;
+    switch (GetParam()) {
+        case OffGround::FileElsewhere:
+            named = elsewhere_ / "victim.dll";
+            files.push_back(named);
+            break;
+        case OffGround::RelativeFileOutside:
+            files.push_back(besideTarget + "\\victim.dll");
+            named = elsewhere_ / "victim.dll";
+            break;
+        case OffGround::FolderElsewhere:
+            named = elsewhere_ / "keepdir";
+            folders.push_back(named);
+            break;
+        case OffGround::FileInAGroupsSubfolder:
+            named = group_ / "sub\\deep.lnk";
+            files.push_back(named);
+            break;
+    }
+    WriteStandardIni(RecordSection("Files", files) + RecordSection("Folders", folders));
+
+    HWND dialog = StartAndWaitForDialog(elsewhere_.Path());
+    ASSERT_NE(dialog, nullptr);
+    const ConfirmedRun run = ConfirmAndFinish(process_, dialog);
+    ASSERT_TRUE(run.boxShown);
+    EXPECT_EQ(run.box.caption, "Problem");
+    EXPECT_EQ(run.box.text.substr(0, std::string(kFilesStayedText).size()), kFilesStayedText);
+    EXPECT_NE(run.box.text.find(named.substr(named.rfind('\\'))), std::string::npos) << run.box.text;
+    ASSERT_TRUE(run.exited);
+    EXPECT_EQ(run.exitCode, 0xFFFFFFFFu);
+    EXPECT_EQ(FileBytes(elsewhere_ / "victim.dll"), kContents);
+    EXPECT_TRUE(IsFolder(elsewhere_ / "keepdir"));
+    EXPECT_EQ(FileBytes(group_ / "sub\\deep.lnk"), kContents);
+    EXPECT_EQ(FileBytes(target_ / "data.bin"), kContents);
+    EXPECT_EQ(FileBytes(Exe()), exeBytes_);
+}
+
+INSTANTIATE_TEST_SUITE_P(Entries, UninstallOffGroundTest,
+                         ::testing::Values(OffGround::FileElsewhere, OffGround::RelativeFileOutside,
+                                           OffGround::FolderElsewhere, OffGround::FileInAGroupsSubfolder));
+
 // An install into the folder was killed half-way: its installed Setup.ini
 // may be half written, or an earlier one, and only the medium's start puts
 // the folder right.
