@@ -26,12 +26,12 @@ expect 2 "missing game disc" -- "$check" --game-disc "$work/none" "$work/medium"
 expect 1 "errors" -- "$check" "$work/medium"
 grep -qx 'Setup.ini:0: error: \[no-setup-exe\] no Setup.exe on the medium' "$work/out" ||
     { echo "FAIL: finding line"; cat "$work/out"; failed=1; }
-tail -1 "$work/out" | grep -qx '3 errors, 0 warnings' || { echo "FAIL: count line"; cat "$work/out"; failed=1; }
+tail -1 "$work/out" | grep -qx '4 errors, 0 warnings' || { echo "FAIL: count line"; cat "$work/out"; failed=1; }
 export SETUP_CHECK="$check"
 expect 1 "make-medium with errors" -- "$make_medium" "$work/medium" "$work/bad.iso"
 [ ! -e "$work/bad.iso" ] || { echo "FAIL: make-medium made an image of a medium with errors"; failed=1; }
 # With them and one warning: status 0.
-touch "$work/medium/Setup.exe" "$work/medium/GamePatch.exe" "$work/medium/RallyFix.dll"
+touch "$work/medium/Setup.exe" "$work/medium/GamePatch.exe" "$work/medium/RallyPatch.exe" "$work/medium/RallyFix.dll"
 printf 'Fake=1\r\n' >>"$work/medium/Setup.ini"
 expect 0 "warnings only" -- "$check" "$work/medium"
 tail -1 "$work/out" | grep -qx '0 errors, 1 warnings' || { echo "FAIL: count line"; cat "$work/out"; failed=1; }

@@ -276,6 +276,7 @@ TEST(CheckMedium, SamplePatchChecksClean) {
     for (const auto& entry : fs::directory_iterator(SAMPLE_PATCH_DIR)) {
         fs::copy_file(entry.path(), folder.Medium() / entry.path().filename(), fs::copy_options::overwrite_existing);
     }
+    WriteFile(folder.Medium() / "RallyPatch.exe", "x");
     WriteFile(folder.Medium() / "RallyFix.dll", "x");
     std::ifstream in(folder.Medium() / "Setup.ini", std::ios::binary);
     std::string ini((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

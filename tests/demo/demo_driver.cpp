@@ -1,8 +1,8 @@
 // Plays one step of the demo's road under Wine and prints what happened.
 //   demo_driver where
 //   demo_driver install <medium folder> [options]     starts <medium>\Setup.exe there
-//   demo_driver run <installed folder> [options]      starts the installed Setup.exe there
-//   demo_driver uninstall <shortcut file> [options]   opens the shortcut through the shell
+//   demo_driver run <shortcut file> [options]         opens the start shortcut through the shell
+//   demo_driver uninstall <shortcut file> [options]   opens the uninstall shortcut through the shell
 //   demo_driver disk <path>...                        what lies at each path
 // Options: --pictures <folder> (pictures of the windows), --person (a person
 // answers the windows; the driver only prints them).
@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "program_names.h"
 #include "road_step.h"
 #include "shortcut_facts.h"
 #include "window_driver.h"
@@ -28,7 +29,6 @@ namespace {
 constexpr int kUsageStatus = 64;
 constexpr int kFailedStatus = 1;
 constexpr DWORD kPathCapacity = MAX_PATH + 1;
-using driver::kSetupBodyId;
 constexpr DWORD kPollMs = 20;
 // How long the shell may take to start the program that a shortcut names.
 constexpr DWORD kShellStartMs = 15000;
@@ -113,50 +113,38 @@ int StartAndFollow(const std::string& program, const std::string& folder, const 
     return FollowToExit(child.Handle(), options) ? 0 : kFailedStatus;
 }
 
-struct SetupDialogSearch {
-    DWORD processId;
-};
-
-BOOL CALLBACK FindSetupDialogProcess(HWND window, LPARAM parameter) {
-    auto* search = reinterpret_cast<SetupDialogSearch*>(parameter);
-    if (IsWindowVisible(window) && driver::ClassName(window) == "#32770" && GetDlgItem(window, kSetupBodyId) != nullptr) {
-        (void)GetWindowThreadProcessId(window, &search->processId);
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HANDLE OpenProcessShowingSetupDialog() {
+// Polls until the shell has started the program.
+HANDLE WaitForProcessOfProgram(const std::string& programPath) {
     const DWORD start = GetTickCount();
     for (;;) {
-        SetupDialogSearch search{0};
-        (void)EnumWindows(FindSetupDialogProcess, reinterpret_cast<LPARAM>(&search));
-        if (search.processId != 0) {
-            return OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, search.processId);
-        }
-        if (GetTickCount() - start >= kShellStartMs) {
-            return nullptr;
+        HANDLE process = OpenProcessOfProgram(programPath);
+        if (process != nullptr || GetTickCount() - start >= kShellStartMs) {
+            return process;
         }
         Sleep(kPollMs);
     }
 }
 
-void PrintShortcut(const std::string& linkPath) {
-    ShortcutFacts facts;
+// Prints what the link says; false when it can't be read.
+bool PrintShortcut(const std::string& linkPath, ShortcutFacts& facts) {
     if (!ReadShortcut(linkPath, facts)) {
         std::printf("  (the shortcut can't be read)\n");
-        return;
+        return false;
     }
     std::printf("  target: %s\n", facts.target.c_str());
-    std::printf("  arguments: %s\n", facts.arguments.c_str());
+    std::printf("  arguments: %s\n", facts.arguments.empty() ? "(none)" : facts.arguments.c_str());
     std::printf("  working folder: %s\n", facts.workingFolder.c_str());
     std::printf("  description: %s\n", facts.description.c_str());
     std::printf("  icon: %s, %d\n", facts.iconFile.c_str(), facts.iconIndex);
+    return true;
 }
 
 int OpenShortcutAndFollow(const std::string& linkPath, const RoadStepOptions& options) {
     std::printf("open through the shell: %s\n", linkPath.c_str());
-    PrintShortcut(linkPath);
+    ShortcutFacts facts;
+    if (!PrintShortcut(linkPath, facts)) {
+        return kFailedStatus;
+    }
     SHELLEXECUTEINFOA info;
     ZeroMemory(&info, sizeof(info));
     info.cbSize = sizeof(info);
@@ -169,11 +157,12 @@ int OpenShortcutAndFollow(const std::string& linkPath, const RoadStepOptions& op
         return kFailedStatus;
     }
     // Wine's shell starts a link's target through the link object, which
-    // doesn't hand the new process back: then the process that shows the
-    // setup dialog is the one to follow.
-    HANDLE process = info.hProcess != nullptr ? info.hProcess : OpenProcessShowingSetupDialog();
+    // doesn't hand the new process back: then the process of the link's
+    // target is the one to follow. Not a window's: a launcher shows none of
+    // its own, only the programs it starts do.
+    HANDLE process = info.hProcess != nullptr ? info.hProcess : WaitForProcessOfProgram(facts.target);
     if (process == nullptr) {
-        std::printf("no program started by the shortcut showed a setup dialog\n");
+        std::printf("the shortcut's target did not start\n");
         return kFailedStatus;
     }
     const bool ended = FollowToExit(process, options);
@@ -197,7 +186,7 @@ bool ParseOptions(int argc, char** argv, int first, RoadStepOptions& options) {
 int Usage() {
     std::fprintf(stderr,
                  "usage: demo_driver where | disk <path>... |\n"
-                 "       install <medium folder> | run <installed folder> | uninstall <shortcut file>\n"
+                 "       install <medium folder> | run <shortcut file> | uninstall <shortcut file>\n"
                  "       [--pictures <folder>] [--person]\n");
     return kUsageStatus;
 }
@@ -224,9 +213,9 @@ int main(int argc, char** argv) {
     }
     const std::string subject = argv[2];
     int status = kUsageStatus;
-    if (step == "install" || step == "run") {
+    if (step == "install") {
         status = StartAndFollow(WithFinalBackslash(subject) + "Setup.exe", subject, options);
-    } else if (step == "uninstall") {
+    } else if (step == "run" || step == "uninstall") {
         status = OpenShortcutAndFollow(subject, options);
     } else {
         return Usage();

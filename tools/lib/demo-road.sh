@@ -7,7 +7,7 @@ DEMO_DRIVE=e:
 # Where an uninstall parks the running Setup.exe (in the temporary folder).
 DEMO_PARKED_NAME='_$_Morvelan_Remove_Me_$_'
 # Pictures as the driver names them, and the names they are saved under.
-DEMO_PICTURES=(install-dialog:install-dialog install-box-1:install-success run-box-1:run-gamepatch
+DEMO_PICTURES=(install-dialog:install-dialog install-box-1:install-success run-box-1:run-patch
                run-box-2:run-game uninstall-dialog:uninstall-dialog uninstall-box-1:uninstall-success)
 
 demo_xvfb_pid=""
@@ -18,11 +18,13 @@ demo_locate_built_files() {
     local dir=$1
     demo_setup_exe=$dir/src/Setup.exe
     demo_gamepatch_exe=$dir/examples/GamePatch.exe
+    demo_rallypatch_exe=$dir/examples/RallyPatch.exe
     demo_rally_exe=$dir/examples/Rally.exe
     demo_rallyfix_dll=$dir/examples/RallyFix.dll
     demo_driver_exe=$dir/tests/demo/demo_driver.exe
     local file
-    for file in "$demo_setup_exe" "$demo_gamepatch_exe" "$demo_rally_exe" "$demo_rallyfix_dll" "$demo_driver_exe"; do
+    for file in "$demo_setup_exe" "$demo_gamepatch_exe" "$demo_rallypatch_exe" "$demo_rally_exe" \
+        "$demo_rallyfix_dll" "$demo_driver_exe"; do
         if [ ! -f "$file" ]; then
             echo "tools/demo: $file has not been built" >&2
             return 1
@@ -105,7 +107,7 @@ demo_assemble_medium() {
     rm -rf "$medium"
     mkdir -p "$medium/Game"
     cp "$sample"/* "$medium/"
-    cp "$demo_setup_exe" "$demo_gamepatch_exe" "$demo_rallyfix_dll" "$medium/"
+    cp "$demo_setup_exe" "$demo_gamepatch_exe" "$demo_rallypatch_exe" "$demo_rallyfix_dll" "$medium/"
     cp "$demo_rally_exe" "$medium/Game/"
     # Wine reads a drive's volume label from this file.
     demo_ini_value "$medium/Setup.ini" General Volume >"$medium/.windows-label"
@@ -189,15 +191,17 @@ demo_apps_entry() {
 }
 
 # demo_road WORK [DRIVER OPTIONS]: install, run mode and uninstall, each with
-# what the tool showed and what it left on disk.
+# what the tool showed and what it left on disk. Run mode and uninstall start
+# from their Start-menu shortcuts, as a user starts them.
 demo_road() {
     local work=$1
     shift
     local ini=$work/medium/Setup.ini
-    local app_name target_name shortcut_name volume program_files programs temp
+    local app_name target_name start_name uninstall_name volume program_files programs temp
     app_name=$(demo_ini_value "$ini" General AppName)
     target_name=$(demo_ini_value "$ini" General TargetFolder)
-    shortcut_name=$(demo_ini_value "$ini" Text ShortcutUninstall)
+    start_name=$(demo_ini_value "$ini" Text ShortcutStart)
+    uninstall_name=$(demo_ini_value "$ini" Text ShortcutUninstall)
     volume=$(demo_ini_value "$ini" General Volume)
     program_files=$(demo_where "Program Files")
     programs=$(demo_where Programs)
@@ -219,11 +223,11 @@ demo_road() {
     echo "== In Settings > Apps after the install"
     demo_apps_entry "$app_name"
     echo
-    echo "== Run mode: the installed Setup.exe started in its folder, the disc in the drive"
-    demo_driver run "$target" "$@" || true
+    echo "== Run mode: the start shortcut \"$start_name\" opened through the shell, the disc in the drive"
+    demo_driver run "$group\\$start_name.lnk" "$@" || true
     echo
-    echo "== Uninstall: the shortcut \"$shortcut_name\" opened through the shell"
-    demo_driver uninstall "$group\\$shortcut_name.lnk" "$@" || true
+    echo "== Uninstall: the shortcut \"$uninstall_name\" opened through the shell"
+    demo_driver uninstall "$group\\$uninstall_name.lnk" "$@" || true
     echo
     echo "== On disk after the uninstall"
     demo_driver disk "$target" "$group" "$temp$DEMO_PARKED_NAME"

@@ -1,5 +1,6 @@
-// GamePatch.exe: the patch's own program. The launcher starts it from the
-// installed folder before the game on the disc and waits for it to end.
+// RallyPatch.exe: the patch's own program. The launcher (GamePatch.exe, a copy
+// of Setup.exe) starts it from the installed folder before the game on the
+// disc and waits for it to end.
 
 #include <windows.h>
 
