@@ -171,6 +171,15 @@ TEST_P(ElevatedInstall, WithoutRightsWaitsForItsSecondStartAndEndsWithItsStatus)
     EXPECT_TRUE(ChildrenOf(second).empty()) << "a third start";
     EXPECT_TRUE(driver::TopLevelWindows(first.Id()).empty()) << "the first start shows nothing of its own";
 
+    // Another first start at the same moment is no second start of the
+    // first: it asks for rights of its own (and its second start would
+    // then find the first's lock).
+    driver::ChildProcess another;
+    const DWORD anotherSecond = StartFirstAndFindSecond(another, medium, "");
+    ProcessKiller cleanupAnother(anotherSecond);
+    EXPECT_NE(anotherSecond, 0u) << "taken for the first start's second";
+    another.Kill();
+
     ASSERT_TRUE(driver::PressButton(box, IDOK));
     DWORD status = 0;
     ASSERT_TRUE(first.WaitForExit(status));

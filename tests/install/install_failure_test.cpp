@@ -419,10 +419,18 @@ TEST_P(InstallOffGroundTest, RefusesBeforeAnythingChanges) {
     const std::string victim = programFiles_ / "Victim";
     ASSERT_TRUE(CreateDirectoryA(victim.c_str(), nullptr));
     ASSERT_TRUE(testenv::WriteFileBytes(victim + "\\keep.txt", "USER DATA"));
-    PrepareMedium(kTargetName, {"one.bin", GetParam()});
-    AddMediumFile("one.bin", "one");
+    // The medium lies a level down, and the source of an entry that leads up
+    // out of it is there too, so that only the refusal can stop the copy.
+    testenv::ScratchFolder outer("outer");
+    const std::string medium = outer / "medium";
+    ASSERT_TRUE(CreateDirectoryA(medium.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((medium + "\\Data").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((outer / "Victim").c_str(), nullptr));
+    ASSERT_TRUE(testenv::WriteFileBytes(outer / "Victim\\keep.txt", "the patch's"));
+    testenv::PrepareMedium(medium, SourceSetupIni(kTargetName, {"one.bin", GetParam()}));
+    ASSERT_TRUE(testenv::WriteFileBytes(medium + "\\one.bin", "one"));
 
-    const InstallRun run = RunFromMedium();
+    const InstallRun run = RunInstall(medium + "\\Setup.exe", medium);
 
     EXPECT_TRUE(run.dialogShown);
     ExpectErrorFileBox(run);

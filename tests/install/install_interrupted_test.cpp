@@ -670,7 +670,7 @@ TEST_P(TargetFolderSpellingTest, KilledUnderTheOtherSpellingIsPutRight) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Spellings, TargetFolderSpellingTest,
-                         ::testing::Values(SpellingCase{"FinalDot", "Rally Inc.", "Rally Inc", "Rally Inc"},
+                         ::testing::Values(SpellingCase{"FinalDot", "Rally Inc.", "Rally Inc", "Rally Inc."},
                                            SpellingCase{"FinalBlank", "Rally Inc ", "Rally Inc", "Rally Inc."},
                                            SpellingCase{"ShortName", "Long Folder Name Of The Patch",
                                                         "Long Folder Name Of The Patch", nullptr}),
