@@ -202,17 +202,47 @@ TEST_F(StartMenuGroupTest, RollBackRemovesANewGroupAndPutsBackEarlierFiles) {
 }
 
 TEST_F(StartMenuGroupTest, GroupFolderThatCantBeMadeIsStillRecordedWithItsShortcuts) {
-    // The parent of the group doesn't exist, so the folder can't be created.
-    std::string missingParent = "No Such Parent " + std::to_string(GetCurrentProcessId());
-    testenv::RemoveTree(programsFolder_ + "\\" + missingParent);
-    std::string group = programsFolder_ + "\\" + missingParent + "\\Group";
+    // No folder can have this name.
+    const std::string appName = "Bad|Name " + std::to_string(GetCurrentProcessId());
+    const std::string group = programsFolder_ + "\\" + appName;
 
-    RunStep(target_.Path(), missingParent + "\\Group", {"s", "r", "u"}, changes_);
+    RunStep(target_.Path(), appName, {"s", "r", "u"}, changes_);
 
     EXPECT_FALSE(testenv::PathExists(group));
     EXPECT_EQ(folders_, (std::vector<std::string>{"earlier", group}));
     EXPECT_EQ(files_, (std::vector<std::string>{"earlier\\Setup.ini", "earlier\\Setup.exe", group + "\\s.lnk",
                                                 group + "\\r.lnk", group + "\\u.lnk"}));
+}
+
+// A group is a folder right under the Programs folder: an AppName that
+// leads elsewhere (up, deeper, or the Programs folder itself) gets no group,
+// and a shortcut name that leads out of the group, or names a device, no shortcut.
+class GroupOffGroundTest : public StartMenuGroupTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(GroupOffGroundTest, MakesAndRecordsNothingThere) {
+    const std::string tag = std::to_string(GetCurrentProcessId());
+    std::string appName = GetParam();
+    appName.replace(appName.find('%'), 1, tag);
+    const std::string escaped = programsFolder_ + "\\..\\Escaped" + tag;
+    testenv::RemoveTree(escaped);
+
+    RunStep(target_.Path(), appName, {"s", "r", "u"}, changes_);
+
+    EXPECT_EQ(folders_, (std::vector<std::string>{"earlier"}));
+    EXPECT_EQ(files_, (std::vector<std::string>{"earlier\\Setup.ini", "earlier\\Setup.exe"}));
+    EXPECT_FALSE(testenv::PathExists(escaped));
+    EXPECT_FALSE(testenv::PathExists(programsFolder_ + "\\Sub" + tag));
+}
+
+INSTANTIATE_TEST_SUITE_P(AppNames, GroupOffGroundTest, ::testing::Values("..\\Escaped%", "Sub%\\Group", ".\\..\\Escaped%"),
+                         [](const ::testing::TestParamInfo<const char*>& info) { return std::to_string(info.index); });
+
+TEST_F(StartMenuGroupTest, ShortcutNamesOutOfTheGroupOrOfDevicesGetNoShortcut) {
+    CreateGroup({"..\\..\\Out", "CON", "Remove it"});
+
+    EXPECT_EQ(files_, (std::vector<std::string>{"earlier\\Setup.ini", "earlier\\Setup.exe", LinkPath("Remove it")}));
+    EXPECT_EQ(testenv::FolderEntries(groupFolder_), (std::vector<std::string>{"Remove it.lnk"}));
+    EXPECT_FALSE(testenv::PathExists(programsFolder_ + "\\..\\Out.lnk"));
 }
 
 TEST_F(StartMenuGroupTest, AppNameEndingInABackslashDoublesItBeforeTheLinkName) {
