@@ -9,6 +9,9 @@
 #include <utility>
 
 #include "process/change_step.h"
+#include "process/file_names.h"
+#include "process/kept_files.h"
+#include "process/patch_ground.h"
 #include "setupfile/code_page.h"
 #include "setupfile/paths.h"
 
@@ -75,6 +78,62 @@ std::wstring SetAside(const std::wstring& path, InstallChanges& changes) {
     return unused;
 }
 
+// Where the file at `path` is kept, or empty when it is not one to keep: a
+// file outside the target folder, one that an earlier install recorded (the
+// patch's own), or one whose place is taken by a file kept before (the
+// older one is what the folder held before any patch).
+std::wstring KeptPathFor(const std::wstring& path, const InstallChanges& changes) {
+    if (changes.keptFolder.empty() || !LiesInside(path, changes.keptFolder) ||
+        changes.earlierFiles.count(PathKey(path)) != 0) {
+        return std::wstring();
+    }
+    const std::wstring canonical = CanonicalPath(path);
+    const std::wstring folder = CanonicalPath(changes.keptFolder);
+    const std::wstring kept = JoinWithBackslash(KeptPlaceOf(folder), canonical.substr(folder.size() + 1));
+    return PathExists(kept) ? std::wstring() : kept;
+}
+
+// The folders from the kept place down to the one that holds `kept`, made
+// where they are missing; the kept place itself hidden, as no file of the
+// patch or the user's.
+bool MakeKeptFolders(const std::wstring& kept, InstallChanges& changes) {
+    const std::wstring place = KeptPlaceOf(CanonicalPath(changes.keptFolder));
+    const bool placeIsNew = !PathExists(place);
+    if (!MakeSureFolderExists(place, changes)) {
+        return false;
+    }
+    if (placeIsNew) {
+        // Only hides it; a kept place that shows harms nothing.
+        (void)SetFileAttributesW(place.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    }
+    for (std::size_t separator = kept.find(L'\\', place.size() + 1); separator != std::wstring::npos;
+         separator = kept.find(L'\\', separator + 1)) {
+        if (!MakeSureFolderExists(kept.substr(0, separator), changes)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Moves the file into the kept place once the journal knows where; false
+// when it stays where it is.
+bool Keep(const std::wstring& path, const std::wstring& kept, InstallChanges& changes) {
+    if (!MakeKeptFolders(kept, changes)) {
+        return false;
+    }
+    // The user's file is at stake from here: the entry must survive a power cut.
+    if (changes.journal != nullptr &&
+        !WriteAhead(*changes.journal, JournalEntry{JournalEntryKind::Kept, Utf16Of(path), Utf16Of(kept), ""}, true)) {
+        return false;
+    }
+    if (!MoveFileExW(path.c_str(), kept.c_str(), 0)) {
+        return false;
+    }
+    AfterChange();
+    changes.files.push_back({path, kept, true});
+    return true;
+}
+
 // Puts the bytes of a file that the run wrote onto the disk itself, where a
 // power cut would otherwise find the user's earlier file deleted and the new
 // one not yet written.
@@ -130,6 +189,10 @@ bool MakeWayFor(const std::wstring& path, InstallChanges& changes) {
     }
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || !CanBeOpenedForWriting(path)) {
         return false;
+    }
+    const std::wstring kept = KeptPathFor(path, changes);
+    if (!kept.empty()) {
+        return Keep(path, kept, changes);
     }
     std::wstring setAside = SetAside(path, changes);
     if (setAside.empty()) {
@@ -231,7 +294,7 @@ bool KeepChanges(InstallChanges& changes) {
     }
     AfterChange();
     for (const WrittenPath& file : changes.files) {
-        if (file.setAside.empty() || !PathExists(file.setAside)) {
+        if (file.setAside.empty() || file.kept || !PathExists(file.setAside)) {
             continue;
         }
         // A read-only file can't be deleted until its attributes are reset.
@@ -268,7 +331,10 @@ InstallChanges ChangesOfJournal(const std::vector<JournalEntry>& entries, bool& 
                 changes.files.push_back({WideOf(entry.path), std::wstring()});
                 break;
             case JournalEntryKind::SetAside:
-                changes.files.push_back({WideOf(entry.path), WideOf(entry.setAside)});
+                changes.files.push_back({WideOf(entry.path), WideOf(entry.setAside), false});
+                break;
+            case JournalEntryKind::Kept:
+                changes.files.push_back({WideOf(entry.path), WideOf(entry.setAside), true});
                 break;
             case JournalEntryKind::Attributes:
                 changes.resetFolders.push_back({WideOf(entry.path), std::strtoul(entry.detail.c_str(), nullptr, 16)});

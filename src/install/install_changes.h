@@ -4,6 +4,7 @@
 // install runs, each change is written into its journal before it is made,
 // so that a start after a kill can do the same from there.
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -11,10 +12,13 @@
 #include "install/install_journal.h"
 
 // A path the install writes, and the name under which the file that was
-// there before waits to be put back (empty when there was none).
+// there before waits to be put back (empty when there was none). A kept
+// file waits in the kept place and stays there once the install is done,
+// for the uninstall to put back.
 struct WrittenPath {
     std::wstring path;
     std::wstring setAside;
+    bool kept = false;
 };
 
 // A folder whose attributes the install reset, and the ones it had.
@@ -30,6 +34,11 @@ struct InstallChanges {
     AppsEntryChange appsEntry;            // the entry in Settings > Apps, written after the files
     InstallJournal* journal = nullptr;    // none while a repair undoes an earlier run's changes
     unsigned setAsideCount = 0;           // set-aside names are never used twice in a run
+    // The target folder whose replaced files are kept (empty: none are, as
+    // in a repair), and the keys of the files that an earlier install of it
+    // recorded: those are the patch's own, replaced without being kept.
+    std::wstring keptFolder;
+    std::set<std::wstring> earlierFiles;
 };
 
 // Whether anything, a file or a folder, is at `path`.
@@ -37,7 +46,9 @@ bool PathExists(const std::wstring& path);
 
 // Clears `path` for a file about to be written there, and records it. A file
 // already there is renamed to a unique name in its folder, keeping its bytes
-// and attributes for a roll-back. False, with nothing changed or recorded,
+// and attributes for a roll-back; one in the target folder that no earlier
+// install recorded is moved into the kept place instead, for the uninstall.
+// False, with nothing changed or recorded,
 // when the path is a folder, a file that can't be opened for writing (so the
 // write would fail anyway) or can't be renamed, a path that can't even be
 // asked about, or when the journal can't be written.
@@ -72,7 +83,7 @@ bool RollBack(const InstallChanges& changes);
 
 // After a finished install: puts the files that replaced the user's onto the
 // disk, notes in the journal that it is done, then deletes the files that
-// were set aside. False, with nothing deleted, when the note can't be
+// were set aside (but not the kept ones). False, with nothing deleted, when the note can't be
 // written: the install can still be rolled back whole.
 bool KeepChanges(InstallChanges& changes);
 

@@ -21,6 +21,7 @@
 #include "install/start_menu.h"
 #include "process/elevation.h"
 #include "process/file_names.h"
+#include "process/kept_files.h"
 #include "process/module_path.h"
 #include "process/patch_ground.h"
 #include "process/target_lock.h"
@@ -152,15 +153,17 @@ bool InstalledExePathFits(const std::wstring& targetFolder) {
 // Whether every copy lands in the target folder as a file of its own: not
 // outside it ("..\\Other\\file", a drive or a root), not on a device that
 // Windows opens instead of a file ("NUL", "con.txt"), not in a stream of
-// another file ("a.dat:b"), and not over the installed Setup.ini, whose
-// record would be lost with it.
+// another file ("a.dat:b"), not over the installed Setup.ini, whose record
+// would be lost with it, and not among the files kept for the uninstall.
 bool CopiesStayInTarget(const std::vector<std::wstring>& names, const std::wstring& targetFolder,
                         const std::wstring& installedSetup) {
     const std::wstring installedKey = PathKey(installedSetup);
+    const std::wstring keptPlace = KeptPlaceOf(CanonicalPath(targetFolder));
     for (const std::wstring& name : names) {
         const std::wstring destination = JoinWithBackslash(targetFolder, name);
         if (HoldsDeviceName(name) || name.find(L':') != std::wstring::npos || !LiesInside(destination, targetFolder) ||
-            PathKey(destination) == installedKey) {
+            PathKey(destination) == installedKey || PathKey(destination) == PathKey(keptPlace) ||
+            LiesInside(destination, keptPlace)) {
             return false;
         }
     }
@@ -239,7 +242,7 @@ std::wstring InstallDate() {
 
 // The entry by which Settings > Apps lists the patch and removes it.
 AppsEntryValues AppsEntryOf(const InstallSettings& settings, const std::wstring& targetFolder,
-                            std::uint64_t copiedBytes) {
+                            std::uint64_t patchBytes) {
     // The folder's one name, as Settings shows it and as the uninstall that
     // reads the entry knows its own (a TargetFolder may hold "/", "..", a
     // short name or a final dot).
@@ -253,7 +256,7 @@ AppsEntryValues AppsEntryOf(const InstallSettings& settings, const std::wstring&
     values.installDate = InstallDate();
     values.displayVersion = WideFromAnsi(settings.displayVersion);
     values.publisher = WideFromAnsi(settings.publisher);
-    const std::uint64_t kib = (copiedBytes + kBytesPerKiB - 1) / kBytesPerKiB;
+    const std::uint64_t kib = (patchBytes + kBytesPerKiB - 1) / kBytesPerKiB;
     values.estimatedSizeKiB = kib > MAXDWORD ? MAXDWORD : static_cast<DWORD>(kib);
     return values;
 }
@@ -347,6 +350,14 @@ int InstallPatch() {
     // A folder this run made holds none, and under Wine even the look costs.
     const bool folderIsNew = IsNewFolder(targetFolder, changes);
     const InstalledRecord earlier = folderIsNew ? InstalledRecord{} : EarlierRecord(installedSetup, targetFolder);
+    // What the patch replaces of what was there before it is kept for the
+    // uninstall; what an earlier install wrote is only replaced.
+    if (!folderIsNew) {
+        changes.keptFolder = canonicalFolder;
+        for (const std::wstring& file : earlier.files) {
+            changes.earlierFiles.insert(PathKey(file));
+        }
+    }
     const bool madeWay = folderIsNew ? RecordNewFile(installedSetup, changes) : MakeWayFor(installedSetup, changes);
     if (!madeWay || !WriteInstalledSetup(installedSetup, settings.copied)) {
         return RollBackAndReportFailure(changes, journal, settings);
@@ -364,7 +375,8 @@ int InstallPatch() {
     CreateStartMenuGroup(targetFolder, settings.copied.appName, settings.shortcutNames, createdFiles,
                          createdFolders, changes);
     if (!EqualsExactly(settings.appsEntry, kNoAppsEntry) &&
-        !WriteAppsEntry(AppsEntryName(PathKey(targetFolder)), AppsEntryOf(settings, targetFolder, copiedBytes),
+        !WriteAppsEntry(AppsEntryName(PathKey(targetFolder)),
+                        AppsEntryOf(settings, targetFolder, copiedBytes + (folderIsNew ? 0 : KeptBytes(canonicalFolder))),
                         changes)) {
         return RollBackAndReportFailure(changes, journal, settings);
     }

@@ -5,15 +5,23 @@
 #include "install/install_changes.h"
 #include "install/install_journal.h"
 #include "process/file_names.h"
+#include "process/kept_files.h"
 #include "process/patch_ground.h"
 #include "setupfile/path_hash.h"
 #include "setupfile/paths.h"
 
 namespace {
 
-// A set-aside file waits in the folder of the file it stood for.
-bool SetAsideBeside(const WrittenPath& file) {
-    return file.setAside.empty() || PathKey(DirectoryPart(file.path)) == PathKey(DirectoryPart(file.setAside));
+// A set-aside file waits in the folder of the file it stood for, a kept one
+// in the kept place.
+bool SetAsideWhereItBelongs(const WrittenPath& file, const std::wstring& targetFolder) {
+    if (file.setAside.empty()) {
+        return true;
+    }
+    if (file.kept) {
+        return LiesInside(file.setAside, KeptPlaceOf(CanonicalPath(targetFolder)));
+    }
+    return PathKey(DirectoryPart(file.path)) == PathKey(DirectoryPart(file.setAside));
 }
 
 // Whether everything the journal names lies on the patch's ground: a journal
@@ -23,7 +31,7 @@ bool StaysOnGround(const InstallChanges& changes, const std::wstring& targetFold
     PatchGround ground = GroundOf(targetFolder);
     for (const WrittenPath& file : changes.files) {
         if (!IsGroundFile(ground, file.path) || (!file.setAside.empty() && !IsGroundFile(ground, file.setAside)) ||
-            !SetAsideBeside(file)) {
+            !SetAsideWhereItBelongs(file, targetFolder)) {
             return false;
         }
     }

@@ -23,6 +23,7 @@ const KindName kKinds[] = {
     {JournalEntryKind::NewFolder, "new-folder", kPath},
     {JournalEntryKind::NewFile, "new-file", kPath},
     {JournalEntryKind::SetAside, "set-aside", kPath | kSetAside},
+    {JournalEntryKind::Kept, "kept", kPath | kSetAside},
     {JournalEntryKind::EntryValue, "entry-value", kPath | kSetAside | kDetail},
     {JournalEntryKind::AppsEntry, "apps-entry", kPath | kDetail},
     {JournalEntryKind::Attributes, "attributes", kPath | kDetail},

@@ -11,6 +11,7 @@ enum class JournalEntryKind {
     NewFolder,    // a folder that nothing was at: removed again when empty
     NewFile,      // a file written where nothing was: deleted again
     SetAside,     // the file at `path` waits under `setAside` to be put back
+    Kept,         // the file at `path`, which the patch replaces, is kept under `setAside`, for a roll-back and the uninstall
     EntryValue,   // a value that the Apps entry `path` held before: `setAside` its name, `detail` its type and data
     AppsEntry,    // the Apps entry `path` is about to be written; `detail` says whether it was there before
     Attributes,   // the folder `path` had the attributes of `detail` (hex) before they were reset

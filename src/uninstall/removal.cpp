@@ -6,6 +6,7 @@
 
 #include "process/change_step.h"
 #include "process/file_names.h"
+#include "process/kept_files.h"
 #include "process/patch_ground.h"
 #include "setupfile/code_page.h"
 #include "setupfile/paths.h"
@@ -202,6 +203,8 @@ int RemoveRecordedInstall(const std::wstring& folder, const std::wstring& execut
 
 int FinishWithoutRecord(const std::wstring& folder, const std::wstring& parked, const UninstallTexts& texts) {
     (void)SetCurrentDirectoryW(DirectoryPart(parked).c_str());
+    // The files the patch replaced come back once its own are gone.
+    PutKeptFilesBack(folder);
     // Fails, as it should, while the folder still holds the user's files.
     (void)SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (RemoveDirectoryW(folder.c_str())) {

@@ -32,6 +32,20 @@ struct Held {
 };
 using FolderState = std::map<std::string, Held>;
 
+// Adds what `folder` holds, at any depth, named from `prefix` on.
+void AddStateOf(const std::string& folder, const std::string& prefix, FolderState& state) {
+    for (const std::string& name : FolderEntries(folder)) {
+        const std::string path = folder + "\\" + name;
+        Held held{"", GetFileAttributesW(testenv::WideFromUtf8(path).c_str())};
+        if (testenv::IsFolder(path)) {
+            AddStateOf(path, prefix + name + "\\", state);
+        } else {
+            (void)testenv::ReadFileBytes(path, held.bytes);
+        }
+        state[prefix + name] = held;
+    }
+}
+
 FolderState StateOf(const std::string& folder) {
     FolderState state;
     if (!testenv::IsFolder(folder)) {
@@ -40,12 +54,7 @@ FolderState StateOf(const std::string& folder) {
     }
     // The folder's own look counts too.
     state["."] = Held{"", GetFileAttributesW(testenv::WideFromUtf8(folder).c_str())};
-    for (const std::string& name : FolderEntries(folder)) {
-        const std::string path = folder + "\\" + name;
-        Held held{"", GetFileAttributesW(testenv::WideFromUtf8(path).c_str())};
-        (void)testenv::ReadFileBytes(path, held.bytes);
-        state[name] = held;
-    }
+    AddStateOf(folder, "", state);
     return state;
 }
 
@@ -196,6 +205,34 @@ protected:
         return box;
     }
 
+    // A game's folder as the patch finds it: files it replaces (one
+    // read-only, one hidden, one in a sub-folder), files it leaves alone,
+    // nothing of the patch's. Its state, to compare with.
+    FolderState PlaceGame() {
+        PlaceNothing();
+        const std::string game = TargetFolder();
+        EXPECT_TRUE(CreateDirectoryA(game.c_str(), nullptr));
+        EXPECT_TRUE(CreateDirectoryA((game + "\\Data").c_str(), nullptr));
+        for (const char* name : {"Rally.exe", "Data\\Tracks.dat", "Data\\Cars.dat", "Data\\Sky.dat", "Readme.txt"}) {
+            EXPECT_TRUE(testenv::WriteFileBytes(game + "\\" + name, std::string("the game's ") + name));
+        }
+        EXPECT_TRUE(SetFileAttributesA((game + "\\Data\\Tracks.dat").c_str(), FILE_ATTRIBUTE_READONLY));
+        EXPECT_TRUE(SetFileAttributesA((game + "\\Data\\Cars.dat").c_str(), FILE_ATTRIBUTE_HIDDEN));
+        return StateOf(game);
+    }
+
+    // A medium of a patch that replaces `replaced` and adds GamePatch.exe.
+    static void PreparePatchMedium(const testenv::ScratchFolder& medium, const std::vector<std::string>& replaced,
+                                   const std::string& version) {
+        std::vector<std::string> files = replaced;
+        files.push_back("GamePatch.exe");
+        testenv::PrepareMedium(medium, SourceSetupIni(kTargetName, files));
+        (void)CreateDirectoryA((medium / "Data").c_str(), nullptr);
+        for (const std::string& name : files) {
+            ASSERT_TRUE(testenv::WriteFileBytes(medium / name, name + " of patch " + version));
+        }
+    }
+
     // After an install and its uninstall: the user's own file, nothing else.
     void ExpectNothingLeftBut(const FolderState& kept) {
         EXPECT_EQ(StateOf(TargetFolder()), kept) << Names(StateOf(TargetFolder()));
@@ -231,6 +268,7 @@ TEST_P(KilledAfterEachChangeTest, IsPutRightByTheNextStart) {
     ASSERT_TRUE(testenv::CopyOneFile(testenv::HelpersDir() + "\\kill_after_step_setup.exe", medium_ / "Setup.exe"));
 
     bool finishedOnce = false;
+    FolderState asBeforeThePatch;
     unsigned step = 1;
     for (;; ++step) {
         SCOPED_TRACE("killed right after change " + std::to_string(step));
@@ -241,6 +279,7 @@ TEST_P(KilledAfterEachChangeTest, IsPutRightByTheNextStart) {
         }
         const FolderState targetBefore = StateOf(TargetFolder());
         const FolderState groupBefore = StateOf(GroupFolder());
+        asBeforeThePatch = targetBefore;
         ASSERT_TRUE(SetEnvironmentVariableA(kKillVariable, std::to_string(step).c_str()));
         const InstallRun run = RunFromMedium();
         ASSERT_TRUE(SetEnvironmentVariableA(kKillVariable, nullptr));
@@ -282,8 +321,8 @@ TEST_P(KilledAfterEachChangeTest, IsPutRightByTheNextStart) {
     ASSERT_TRUE(testenv::CopyOneFile(testenv::SetupExePath(), medium_ / "Setup.exe"));
     ExpectSuccessBox(RunFromMedium());
     Uninstall();
-    ExpectNothingLeftBut(GetParam().before == Before::Nothing ? FolderState{{"<no folder>", Held{"", 0}}}
-                                                              : KeptByTheUser());
+    // The files the patch replaced are back, with their bytes and attributes.
+    ExpectNothingLeftBut(asBeforeThePatch);
 }
 
 INSTANTIATE_TEST_SUITE_P(Machines, KilledAfterEachChangeTest,
@@ -678,16 +717,52 @@ INSTANTIATE_TEST_SUITE_P(Spellings, TargetFolderSpellingTest,
 
 // An uninstall that ends itself after each of its changes, as a kill would:
 // the Apps entry's command then finishes it, and nothing of the patch stays.
+// Into a game's folder, and out again: the files the patch replaced come
+// back as they were, the rest is untouched: after one version, after a
+// second over it, and after an install that fails and rolls back.
+enum class GameRoad { OneVersion, TwoVersions, FailedInstall };
+
+class GameFolderTest : public InterruptedInstallTest, public ::testing::WithParamInterface<GameRoad> {};
+
+TEST_P(GameFolderTest, IsGivenBackAsItWas) {
+    const FolderState before = PlaceGame();
+    PreparePatchMedium(medium_, {"Data\\Tracks.dat", "Data\\Cars.dat"}, "1");
+    if (GetParam() == GameRoad::FailedInstall) {
+        // A source that isn't there: the copy fails at the end.
+        std::string ini = SourceSetupIni(kTargetName, {"Data\\Tracks.dat", "Data\\Cars.dat", "GamePatch.exe", "gone.bin"});
+        ASSERT_TRUE(testenv::WriteFileBytes(medium_ / "Setup.ini", ini));
+        ExpectErrorFileBox(RunFromMedium());
+        EXPECT_EQ(StateOf(TargetFolder()), before) << Names(StateOf(TargetFolder()));
+        return;
+    }
+    ExpectSuccessBox(RunFromMedium());
+    std::string patched;
+    ASSERT_TRUE(testenv::ReadFileBytes(TargetFolder() + "\\Data\\Tracks.dat", patched));
+    EXPECT_EQ(patched, "Data\\Tracks.dat of patch 1");
+    if (GetParam() == GameRoad::TwoVersions) {
+        testenv::ScratchFolder second("medium2");
+        PreparePatchMedium(second, {"Data\\Tracks.dat", "Rally.exe"}, "2");
+        ExpectSuccessBox(RunInstall(second / "Setup.exe", second.Path()));
+    }
+    // Settings counts what the patch keeps of the game as its own.
+    const std::vector<AppsEntry> entries = AppsEntriesOf(TargetFolder());
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_GE(std::stoul(entries[0].at("EstimatedSize")), 1u);
+
+    Uninstall();
+    EXPECT_EQ(StateOf(TargetFolder()), before) << Names(StateOf(TargetFolder()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Roads, GameFolderTest,
+                         ::testing::Values(GameRoad::OneVersion, GameRoad::TwoVersions, GameRoad::FailedInstall));
+
 TEST_F(InterruptedInstallTest, AnUninstallKilledAfterEachChangeIsFinishedFromSettings) {
-    const std::vector<std::string> names = {"A.bin", "B.bin"};
-    PrepareMedium(kTargetName, names);
-    AddMediumFile("A.bin", "A");
-    AddMediumFile("B.bin", "B");
-    ASSERT_TRUE(testenv::CopyOneFile(testenv::HelpersDir() + "\\kill_after_step_setup.exe", medium_ / "Setup.exe"));
     unsigned step = 1;
     for (;; ++step) {
         SCOPED_TRACE("uninstall killed right after change " + std::to_string(step));
-        PlaceNothing();
+        const FolderState before = PlaceGame();
+        PreparePatchMedium(medium_, {"Data\\Tracks.dat", "Data\\Cars.dat"}, "1");
+        ASSERT_TRUE(testenv::CopyOneFile(testenv::HelpersDir() + "\\kill_after_step_setup.exe", medium_ / "Setup.exe"));
         ExpectSuccessBox(RunFromMedium());
         ASSERT_TRUE(SetEnvironmentVariableA(kKillVariable, std::to_string(step).c_str()));
         driver::ChildProcess process;
@@ -710,7 +785,7 @@ TEST_F(InterruptedInstallTest, AnUninstallKilledAfterEachChangeIsFinishedFromSet
         if (!AppsEntriesOf(TargetFolder()).empty()) {
             EXPECT_EQ(UninstallThroughTheEntry(TargetFolder()).text, kUninstalledShown);
         }
-        ExpectNothingLeftBut(FolderState{{"<no folder>", Held{"", 0}}});
+        ExpectNothingLeftBut(before);
         if (HasFailure()) {
             return;
         }

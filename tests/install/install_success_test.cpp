@@ -179,8 +179,9 @@ INSTANTIATE_TEST_SUITE_P(Values, InstallUnusableProgramFilesTest,
                              return std::string(info.param.name);
                          });
 
-// An earlier install lies there: its files are overwritten, and the copies
-// set aside on the way are gone with the success.
+// A folder that holds files already (a game's, a Setup.ini that no install
+// wrote): they are overwritten, and the earlier ones are kept, bytes and all,
+// in the hidden kept place, for the uninstall to put back.
 TEST_F(InstallTest, ReusesAnExistingTargetFolderAndStillRecordsItFirst) {
     const std::string target = TargetFolder();
     ASSERT_TRUE(CreateDirectoryA(target.c_str(), nullptr));
@@ -193,7 +194,13 @@ TEST_F(InstallTest, ReusesAnExistingTargetFolderAndStillRecordsItFirst) {
     const InstallRun run = RunFromMedium();
 
     ExpectSuccessBox(run);
-    EXPECT_EQ(FolderEntries(target), (std::vector<std::string>{"Setup.exe", "Setup.ini", "keep.txt", "one.bin"}));
+    EXPECT_EQ(FolderEntries(target),
+              (std::vector<std::string>{"Setup.exe", "Setup.ini", "_$_Originals_$_", "keep.txt", "one.bin"}));
+    EXPECT_EQ(FolderEntries(target + "\\_$_Originals_$_"), (std::vector<std::string>{"Setup.ini", "one.bin"}));
+    EXPECT_NE(GetFileAttributesA((target + "\\_$_Originals_$_").c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+    std::string earlierOne;
+    ASSERT_TRUE(testenv::ReadFileBytes(target + "\\_$_Originals_$_\\one.bin", earlierOne));
+    EXPECT_EQ(earlierOne, "earlier one");
     ExpectCopiedFromMedium(target, {"Setup.exe", "one.bin"});
     std::string kept;
     ASSERT_TRUE(testenv::ReadFileBytes(target + "\\keep.txt", kept));

@@ -23,6 +23,7 @@ const std::vector<JournalEntry> kEntries = {
     {JournalEntryKind::NewFolder, u"C:\\Program Files\\\u0141\u00F3d\u017A", u"", ""},
     {JournalEntryKind::NewFile, u"C:\\Program Files\\a\tb.txt", u"", ""},
     {JournalEntryKind::SetAside, u"C:\\x\\Setup.ini", u"C:\\x\\old1f-0.tmp", ""},
+    {JournalEntryKind::Kept, u"C:\\x\\Data\\Tracks.dat", u"C:\\x\\_$_Originals_$_\\Data\\Tracks.dat", ""},
     {JournalEntryKind::Finished, u"", u"", ""},
 };
 
