@@ -371,7 +371,11 @@ class UninstallHeldFileTest : public UninstallTest, public ::testing::WithParamI
 
 TEST_P(UninstallHeldFileTest, StopsBeforeAnythingChangesAndNamesTheFile) {
     const std::string held = target_ / "GamePatch.exe";
+    // Marked before the held file refuses: its read-only mark was reset for that.
+    const std::string readOnly = target_ / "ReadMe.txt";
     AddFile(target_ / "data.bin");
+    AddFile(readOnly);
+    ASSERT_TRUE(SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
     AddFile(group_ / "Start.lnk");
     HANDLE inUse = INVALID_HANDLE_VALUE;
     driver::ChildProcess program;
@@ -387,8 +391,9 @@ TEST_P(UninstallHeldFileTest, StopsBeforeAnythingChangesAndNamesTheFile) {
         EnvironmentGuard log("RECORDER_LOG", records_ / "recorder.log");
         ASSERT_TRUE(program.Start(held, "\"" + held + "\"", target_.Path()));
     }
-    WriteStandardIni(RecordSection("Files", {Ini(), Exe(), target_ / "data.bin", held, group_ / "Start.lnk"}) +
-                     RecordSection("Folders", {target_.Path(), group_.Path()}));
+    WriteStandardIni(
+        RecordSection("Files", {Ini(), Exe(), target_ / "data.bin", readOnly, held, group_ / "Start.lnk"}) +
+        RecordSection("Folders", {target_.Path(), group_.Path()}));
     const std::string iniBefore = FileBytes(Ini());
     const std::vector<std::string> targetBefore = FolderEntries(target_.Path());
     const AppsEntry entry = PlaceEarlierAppsEntry(target_.Path(), "\"" + Exe() + "\" -uninstall");
@@ -411,6 +416,7 @@ TEST_P(UninstallHeldFileTest, StopsBeforeAnythingChangesAndNamesTheFile) {
     EXPECT_EQ(FileBytes(Ini()), iniBefore);
     EXPECT_EQ(FileBytes(Exe()), exeBytes_);
     EXPECT_EQ(FileBytes(group_ / "Start.lnk"), kContents);
+    EXPECT_EQ(AttributesOf(readOnly) & FILE_ATTRIBUTE_READONLY, DWORD{FILE_ATTRIBUTE_READONLY});
     EXPECT_FALSE(PathExists(ParkingPath()));
     // Still listed, so that the user can try again from Settings.
     EXPECT_EQ(AppsEntriesOf(target_.Path()), std::vector<AppsEntry>{entry});
