@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Measures install speed, uninstall speed, start-up time and size of Setup.exe
-against cp -r, a CopyFileA program and an installer made with makensis, all on
-the same disk and under the same Wine prefix, and writes a Markdown report.
+against cp -r, a CopyFileA program, the floor (a program that only writes the
+files and deletes them) and an installer made with makensis, all on the same
+disk and under the same Wine prefix, and writes a Markdown report.
 With --ref-setup-exe it also measures an earlier build of Setup.exe beside
 this one and compares the two.
 
@@ -49,7 +50,7 @@ BIG_WORKLOADS = ("big",)
 # How old the medium's Setup.ini must be before ours starts.
 SETTLED_SETUP_INI_SECONDS = 2.5
 
-INSTALLERS = ["cp", "copyfilea", "ours", "nsis"]
+INSTALLERS = ["cp", "copyfilea", "floor", "ours", "nsis"]
 # The earlier build of Setup.exe that --ref-setup-exe names: it runs right
 # beside ours, and is compared with ours only.
 REF = "ref"
@@ -59,11 +60,18 @@ REMOVED_TEXT = "Patch removed"
 INSTALLER_TITLES = {
     "cp": "`cp -r`",
     "copyfilea": "`CopyFileA`",
+    "floor": "floor (`WriteFile`)",
     "ours": "`Setup.exe`",
     "nsis": "NSIS `/S`",
 }
 SHORTCUT_NAMES = ("Start", "Read me", "Uninstall")
 BIG_FILE_TARGET = 1.1
+# Setup.exe's time over the floor's, at most: install by workload; uninstall
+# of many files, where the files' own cost outweighs the dialog and the box.
+INSTALL_FLOOR_TARGETS = {"big": 1.1, "files64k": 1.3, "files1k": 1.3}
+UNINSTALL_FLOOR_TARGETS = {"files64k": 1.5, "files1k": 1.5}
+# Workloads whose uninstall must be quicker than the peer's uninstaller.
+UNINSTALL_PEER_WORKLOADS = ("files64k", "files1k")
 # Installs into a new folder take at most this many times the earlier build's.
 COMPARE_TARGET = 1.05
 QUICK_SUFFIX = "-quick"
@@ -292,6 +300,16 @@ class Bench:
         self.expect_files(destination, os.path.join(self.media, workload), [])
         return float(values["seconds"]), destination
 
+    def floor_files(self, *arguments):
+        return self.wine(os.path.join(self.args.tools, "floor_files.exe"), *arguments)
+
+    def install_floor(self, workload, run_name):
+        destination = os.path.join(self.out, run_name)
+        values = self.floor_files("write", windows_path(self.drive_c, os.path.join(self.media, workload)),
+                                  windows_path(self.drive_c, destination))
+        self.expect_files(destination, os.path.join(self.media, workload), [])
+        return float(values["seconds"]), destination
+
     def install_setup(self, media, workload, run_name):
         # Wine reads a Setup.ini changed in the last two seconds several times
         # slower (2,000 keys: 1.8 s instead of 0.5 s); a medium is never that
@@ -344,6 +362,14 @@ class Bench:
         left = os.listdir(target)
         if left != ["uninstall.exe"]:
             raise BenchError("%s holds %d entries after the uninstall" % (target, len(left)))
+        return float(values["seconds"])
+
+    def uninstall_floor(self, target):
+        values = self.floor_files("delete", windows_path(self.drive_c, target))
+        left = os.listdir(target)
+        if left:
+            raise BenchError("%s holds %d entries after the deletion" % (target, len(left)))
+        os.rmdir(target)
         return float(values["seconds"])
 
     def rounds_of(self, workload):
@@ -405,7 +431,7 @@ class Bench:
                     # file system mounted with discard makes writing right
                     # after deleting slow, and creating many files right after
                     # deleting many costs extra too.
-                    if installer in ("ours", REF, "nsis"):
+                    if installer in ("ours", REF, "nsis", "floor"):
                         installs.append((installer, name, folder))
                 print("  round %d: %s done" % (round_number + 1, title), flush=True)
         return installs
@@ -523,6 +549,52 @@ def size_lines(sizes, previous_name, changes, note):
     return lines
 
 
+def capitalized(text):
+    return text[0].upper() + text[1:]
+
+
+def floor_ratios(bench, net=False):
+    """{workload: {"install": Setup.exe / floor, "uninstall": Setup.exe /
+    deletion floor}} of the medians, None where the floor took no time.
+    `net` takes the workload without files off both sides first: what is
+    left is the files' own cost."""
+    def medians(kind, name, installer):
+        value = median(bench.samples["%s/%s/%s" % (kind, name, installer)])
+        return value - median(bench.samples["%s/none/%s" % (kind, installer)]) if net else value
+
+    ratios = {}
+    for name, _, _, _ in bench.workloads:
+        ratios[name] = {}
+        for kind in ("install", "uninstall"):
+            floor = medians(kind, name, "floor")
+            ratios[name][kind] = medians(kind, name, "ours") / floor if floor > 0 else None
+    return ratios
+
+
+def floor_targets(bench):
+    """Each target against the floor and the peer's uninstaller that the
+    measured workloads have: what, the ratio, its limit and whether it is met."""
+    ratios = floor_ratios(bench)
+    net_ratios = floor_ratios(bench, net=True)
+    titles = {w[0]: w[1] for w in bench.workloads}
+    targets = []
+    for kind, limits, against in (("install", INSTALL_FLOOR_TARGETS, "the floor"),
+                                  ("uninstall", UNINSTALL_FLOOR_TARGETS, "the deletion floor")):
+        for name, limit in limits.items():
+            ratio = ratios.get(name, {}).get(kind)
+            if ratio is not None:
+                targets.append({"workload": name, "what": "%s, %s within %.1f× %s" % (capitalized(titles[name]), kind,
+                                                                                     limit, against),
+                                "ratio": ratio, "net_ratio": net_ratios[name][kind], "limit": limit,
+                                "met": ratio <= limit})
+    for name in UNINSTALL_PEER_WORKLOADS:
+        if name in titles:
+            ratio = median(bench.samples["uninstall/%s/ours" % name]) / median(bench.samples["uninstall/%s/nsis" % name])
+            targets.append({"workload": name, "what": "%s, uninstall faster than NSIS's uninstaller"
+                            % capitalized(titles[name]), "ratio": ratio, "limit": 1.0, "met": ratio < 1.0})
+    return targets
+
+
 def report(bench, machine, sizes, started, previous_name, changes):
     samples = bench.samples
     rounds = bench.rounds
@@ -545,40 +617,48 @@ def report(bench, machine, sizes, started, previous_name, changes):
         "## Install",
         "",
         "| Workload | " + " | ".join(INSTALLER_TITLES[i] for i in INSTALLERS)
-        + " | Setup.exe / CopyFileA | Setup.exe / cp | Setup.exe / NSIS |",
-        "|---|" + "---:|" * (len(INSTALLERS) + 3),
+        + " | Setup.exe / floor | Setup.exe / CopyFileA | Setup.exe / cp | Setup.exe / NSIS |",
+        "|---|" + "---:|" * (len(INSTALLERS) + 4),
     ]
     medians = {}
     for name, title, _, _ in bench.workloads:
         row = {i: median(samples["install/%s/%s" % (name, i)]) for i in INSTALLERS}
         medians[name] = row
-        lines.append("| %s | %s | %s | %s | %s |" % (
-            title, " | ".join(seconds_text(row[i]) for i in INSTALLERS),
+        lines.append("| %s | %s | %s | %s | %s | %s |" % (
+            title, " | ".join(seconds_text(row[i]) for i in INSTALLERS), ratio_text(row["ours"], row["floor"]),
             ratio_text(row["ours"], row["copyfilea"]), ratio_text(row["ours"], row["cp"]),
             ratio_text(row["ours"], row["nsis"])))
     lines += [
         "",
         "`cp -r`: the whole process, on Linux. `CopyFileA`: a minimal Win32 program, timed inside from creating "
-        "the folder to the last copy (no process start). `Setup.exe`: from pressing the dialog's OK to the "
+        "the folder to the last copy (no process start). Floor: a minimal Win32 program that does only what "
+        "any install must: each file of the medium, read into memory beforehand, written into a new folder with "
+        "one `CreateFileW`, one `WriteFile` and `CloseHandle`, timed inside from creating the folder to the last "
+        "close. `Setup.exe`: from pressing the dialog's OK to the "
         "success box (folder, installed Setup.ini, copies, three shortcuts, install record). NSIS `/S`: the "
         "whole silent process, its start included (files stored uncompressed, no CRC check; the same "
         "files, three shortcuts and an uninstaller).",
         "",
         "## Uninstall",
         "",
-        "| Workload | `Setup.exe -uninstall` | NSIS uninstaller `/S` | Setup.exe / NSIS |",
-        "|---|---:|---:|---:|",
+        "| Workload | `Setup.exe -uninstall` | NSIS uninstaller `/S` | deletion floor (`DeleteFileW`) "
+        "| Setup.exe / NSIS | Setup.exe / deletion floor |",
+        "|---|---:|---:|---:|---:|---:|",
     ]
     for name, title, _, _ in bench.workloads:
         ours = median(samples["uninstall/%s/ours" % name])
         nsis = median(samples["uninstall/%s/nsis" % name])
-        lines.append("| %s | %s | %s | %s |" % (title, seconds_text(ours), seconds_text(nsis),
-                                                ratio_text(ours, nsis)))
+        floor = median(samples["uninstall/%s/floor" % name])
+        lines.append("| %s | %s | %s | %s | %s | %s |" % (title, seconds_text(ours), seconds_text(nsis),
+                                                          seconds_text(floor), ratio_text(ours, nsis),
+                                                          ratio_text(ours, floor)))
     startup_ours = median(samples["startup/ours"])
     startup_nsis = median(samples["startup/nsis"])
     lines += [
         "",
-        "Setup.exe: from OK to the success box. NSIS: the whole silent process (run in place with `_?=`).",
+        "Setup.exe: from OK to the success box. NSIS: the whole silent process (run in place with `_?=`). "
+        "Deletion floor: the floor's program deleting the files that it wrote, one `DeleteFileW` each, timed "
+        "inside from the first deletion to the last.",
         "",
         "## Start-up and size",
         "",
@@ -610,6 +690,13 @@ def report(bench, machine, sizes, started, previous_name, changes):
                          % (title[0].upper() + title[1:], verdict(row["ours"] < row["nsis"]
                                                                    and row["ours"] < row["copyfilea"]),
                             ratio_text(row["ours"], row["nsis"]), ratio_text(row["ours"], row["copyfilea"])))
+    for target in floor_targets(bench):
+        net = target.get("net_ratio")
+        lines.append("- %s: %s (%.2f×%s)." % (target["what"], verdict(target["met"]), target["ratio"],
+                                              "; without the fixed cost of the first row on both sides %.2f×" % net
+                                              if net is not None else ""))
+    if bench.args.notes:
+        lines += ["", "## Notes", "", bench.args.notes]
     if bench.compares:
         lines += compare_lines(bench, machine, sizes)
     # This machine's disk and memory have slow spells (writes of a big file
@@ -700,13 +787,14 @@ def main():
     parser.add_argument("--arch", choices=ARCHES, required=True, help="of every Windows program measured")
     parser.add_argument("--setup-exe", required=True)
     parser.add_argument("--other-setup-exe", required=True, help="the other architecture's build, for its size")
-    parser.add_argument("--tools", required=True, help="folder of bench_driver.exe and copy_files.exe")
+    parser.add_argument("--tools", required=True, help="folder of bench_driver.exe, copy_files.exe and floor_files.exe")
     parser.add_argument("--nsis-script", required=True)
     parser.add_argument("--results", required=True, help="folder for the report")
     parser.add_argument("--rounds", type=int, default=3)
     parser.add_argument("--quick", action="store_true", help="a tenth of the work, for trying the machinery")
     parser.add_argument("--only", help="comma-separated workloads to measure: big, files64k, files1k")
     parser.add_argument("--size-note", help="why Setup.exe grew since the last report")
+    parser.add_argument("--notes", help="Markdown for the report's notes: what the figures show")
     parser.add_argument("--ref-setup-exe", help="an earlier build of Setup.exe to measure beside this one")
     parser.add_argument("--ref-name", help="the earlier build's name in the report (its commit)")
     parser.add_argument("--current-name", help="this build's name in the report (its commit)")
@@ -749,7 +837,9 @@ def main():
         out.write(text)
     with open(os.path.join(args.results, name + ".json"), "w") as out:
         record = {"machine": machine, "sizes": sizes, "size_note": args.size_note, "previous": previous_name,
-                  "rounds": bench.rounds, "samples": bench.samples}
+                  "rounds": bench.rounds, "samples": bench.samples, "notes": args.notes,
+                  "floor_ratios": floor_ratios(bench), "floor_ratios_net": floor_ratios(bench, net=True),
+                  "floor_targets": floor_targets(bench)}
         if bench.compares:
             # The earlier build's rounds are in the samples, as ".../ref".
             record["compare"] = {"ref": args.ref_name, "current": args.current_name,
