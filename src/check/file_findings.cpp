@@ -1,0 +1,136 @@
+// Findings on the files that install copies and the folder it copies them to.
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_map>
+
+#include "check/checker.h"
+#include "check/medium_files.h"
+#include "setupfile/ini_lines.h"
+#include "setupfile/text.h"
+
+namespace {
+
+// A Files entry that install copies from the medium into the target folder.
+void CheckCopiedFile(Checker& c, int line, const std::string& name, const std::string& targetFolder) {
+    std::vector<std::string> names = PathNames(name);
+    if (names.size() > 1) {
+        std::string folder = name.substr(0, name.find_last_of("\\/"));
+        c.Warning(line, "file-folder",
+                  Quoted(name) + " has a folder part: install creates no folders, so the copy works only "
+                                 "where the target folder holds " + Quoted(folder) +
+                      " already (a patch into an existing game folder); elsewhere the install fails");
+    }
+    // The disc of the medium has Joliet names, as Windows reads them.
+    for (const std::string& part : names) {
+        if (part.size() > kMaxJolietName) {
+            c.Error(line, "joliet-name",
+                    FormatString("\"%s\" has a name of %u characters; a disc with Joliet names holds at most %u, so "
+                                 "on the disc the file is named otherwise and install can't find it",
+                                 name.c_str(), static_cast<unsigned>(part.size()),
+                                 static_cast<unsigned>(kMaxJolietName)));
+            break;
+        }
+    }
+    MediumItem item = FindOnMedium(c.mediumDir, name);
+    if (item != MediumItem::File) {
+        c.Error(line, "missing-file", Quoted(name) + (item == MediumItem::Folder
+                                                          ? " is a folder: install copies files only"
+                                                          : " is not on the medium"));
+    }
+    std::size_t destination = std::strlen(kLongestProgramFiles) + 1 + targetFolder.size() + 1 + name.size();
+    if (destination >= kMaxPath) {
+        c.Error(line, "path-length",
+                FormatString("the copy of \"%s\" would have a path of %u characters; Windows opens "
+                             "files by paths of at most %u",
+                             name.c_str(), static_cast<unsigned>(destination), static_cast<unsigned>(kMaxPath - 1)));
+    }
+}
+
+}  // namespace
+
+void CheckFiles(Checker& c, const std::vector<std::string>& files, const std::string& targetFolder) {
+    // The first entry of each file, so that a long list is checked in time
+    // in proportion to its length.
+    std::unordered_map<std::u32string, std::size_t> firstEntry;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const std::string& name = files[i];
+        int line = c.LineOf(kFilesSection, NumberedKey(static_cast<int>(i) + 1).c_str());
+        bool absolute = name[0] == '\\' || name[0] == '/' || name.find(':') != std::string::npos;
+        std::vector<std::string> names = PathNames(name);
+        bool dots = std::find(names.begin(), names.end(), "..") != names.end() ||
+                    std::find(names.begin(), names.end(), ".") != names.end();
+        if (absolute) {
+            c.Error(line, "file-path", Quoted(name) + " is absolute or names a drive: install copies names relative "
+                                                      "to the medium and the target folder");
+        } else if (dots) {
+            c.Error(line, "file-path", Quoted(name) + " holds \".\" or \"..\": the copy would land outside the "
+                                                      "target folder or nowhere");
+        } else if (names.size() == 1 && (SameFileName(name, kSetupIni) || SameFileName(name, kSetupExe))) {
+            c.Error(line, "setup-file", Quoted(name) + " is copied by install itself; listed, " +
+                                            (SameFileName(name, kSetupIni)
+                                                 ? "it would overwrite the installed Setup.ini"
+                                                 : "it is copied twice"));
+        } else {
+            CheckCopiedFile(c, line, name, targetFolder);
+        }
+        auto first = firstEntry.emplace(FileNameKey(name), i).first;
+        if (first->second != i) {
+            c.Warning(line, "duplicate", Quoted(name) + FormatString(" is listed before, as entry %u: it is "
+                                                                     "copied twice",
+                                                                     static_cast<unsigned>(first->second + 1)));
+        }
+    }
+}
+
+void CheckPreloads(Checker& c, const std::vector<std::string>& preloads, const std::vector<std::string>& files) {
+    for (std::size_t i = 0; i < preloads.size(); ++i) {
+        const std::string& name = preloads[i];
+        if (name.find_first_of("\\/:") == std::string::npos && !ListHolds(files, name)) {
+            c.Warning(c.LineOf(kPreloadDLLsSection, NumberedKey(static_cast<int>(i) + 1).c_str()), "preload",
+                      Quoted(name) + " is not in [Files]: run mode looks for it beside the installed Setup.exe "
+                                     "first, where install puts only the [Files] entries");
+        }
+    }
+}
+
+void CheckTargetFolder(Checker& c) {
+    std::string folder = c.Read(keys::kTargetFolder);
+    int line = c.LineOf(keys::kTargetFolder);
+    std::vector<std::string> names = PathNames(folder);
+    std::string problem;
+    std::size_t blanks = folder.find_first_not_of(" \t");
+    if (blanks == std::string::npos) {
+        problem = "is blank: install would use the Program Files folder itself";
+    } else if (folder[0] == '\\' || folder[0] == '/' || folder.find(':') != std::string::npos) {
+        problem = "is absolute or names a drive: it is appended to the Program Files folder";
+    } else if (std::find(names.begin(), names.end(), "..") != names.end() ||
+               std::find(names.begin(), names.end(), ".") != names.end()) {
+        problem = "holds \".\" or \"..\": the target would not be a folder of its own under Program Files";
+    } else {
+        for (const std::string& name : names) {
+            std::string bad = BadName(name);
+            if (!bad.empty()) {
+                problem = "\"" + name + "\" " + bad;
+                break;
+            }
+        }
+    }
+    if (!problem.empty()) {
+        c.Error(line, "target-folder", "TargetFolder " + Quoted(folder) + " " + problem);
+        return;
+    }
+    if (names.size() > 1) {
+        c.Warning(line, "target-parent",
+                  "TargetFolder " + Quoted(folder) +
+                      " has more than one level: install creates only the last, so the others must exist already");
+    }
+    std::size_t length = std::strlen(kLongestProgramFiles) + 1 + folder.size() + 1 + std::strlen(kSetupExe);
+    if (length >= kOwnPathBuffer) {
+        c.Error(line, "path-length",
+                FormatString("under %s the installed Setup.exe would have a path of %u characters; run mode "
+                             "can take its own path only up to %u",
+                             kLongestProgramFiles, static_cast<unsigned>(length),
+                             static_cast<unsigned>(kOwnPathBuffer - 1)));
+    }
+}

@@ -1,0 +1,130 @@
+// Findings on the mode and on what run mode looks for and starts.
+
+#include <cstring>
+
+#include "check/checker.h"
+#include "check/medium_files.h"
+#include "setupfile/text.h"
+
+namespace {
+
+// Values of a Wait key that plainly mean "don't wait".
+const char* const kNoWords[] = {"0", "no", "n", "false", "off", ""};
+
+// Run mode looks for ExecuteCD below the root of each drive: a drive in it
+// makes a path that names no file anywhere.
+bool NamesDrive(const std::string& path) {
+    return path.find(':') != std::string::npos;
+}
+
+}  // namespace
+
+void CheckMode(Checker& c, const std::vector<std::string>& files) {
+    const ProfileEntry* entry = FindProfileEntry(c.profile, keys::kMode.section, keys::kMode.name);
+    std::string mode = c.Read(keys::kMode);
+    if (entry == nullptr || !entry->hasValue) {
+        c.Error(entry != nullptr ? entry->line : 0, "mode",
+                "no Mode: Setup.exe started without a switch runs the patch instead of installing it; write "
+                "Mode=\"Install\"");
+    } else if (!EqualsExactly(mode, "Install") && !EqualsExactly(mode, kInstalledMode)) {
+        c.Error(entry->line, "mode",
+                "Mode " + Quoted(mode) +
+                    (CompareNoCase(mode, "Install") == 0
+                         ? " is not \"Install\": letter case counts, so Setup.exe runs the patch instead of "
+                           "installing it"
+                     : CompareNoCase(mode, kInstalledMode) == 0
+                         ? " is not \"Run\": letter case counts; it runs the patch all the same, but say so exactly"
+                         : " is neither \"Install\" nor \"Run\": Setup.exe started without a switch runs the patch"));
+    } else if (EqualsExactly(mode, kInstalledMode) && !files.empty()) {
+        c.Warning(entry->line, "run-mode",
+                  "Mode \"Run\" with [Files]: started without a switch (a double-click), Setup.exe runs the patch; "
+                  "only \"Setup.exe -install\" installs it");
+    }
+}
+
+void CheckWait(Checker& c) {
+    for (const SetupKey* key : {&keys::kWaitExecute, &keys::kWaitExecuteCD}) {
+        std::string value = c.Read(*key);
+        if (EqualsExactly(value, "1")) {
+            continue;
+        }
+        bool no = false;
+        for (const char* word : kNoWords) {
+            no = no || CompareNoCase(value, word) == 0;
+        }
+        if (!no) {
+            c.Warning(c.LineOf(*key), "wait",
+                      FormatString("%s=\"%s\" means no wait: only exactly \"1\" makes run mode wait", key->name,
+                                   value.c_str()));
+        }
+    }
+}
+
+void CheckVolume(Checker& c) {
+    std::string volume = c.Read(keys::kVolume);
+    if (volume.empty()) {
+        return;
+    }
+    int line = c.LineOf(keys::kVolume);
+    for (unsigned char ch : volume) {
+        if (IsControl(ch) || std::strchr("*/:;?\\", ch) != nullptr) {
+            c.Warning(line, "volume",
+                      "Volume " + Quoted(volume) + " holds " + Shown(static_cast<char>(ch)) +
+                          ", which a disc label can't hold: no disc will match");
+            return;
+        }
+    }
+    if (volume.size() > kLabelFieldSize) {
+        c.Warning(line, "volume",
+                  FormatString("Volume \"%s\" has %u characters; a disc label has at most %u (%u on a disc with "
+                               "Joliet names): no disc will match",
+                               volume.c_str(), static_cast<unsigned>(volume.size()),
+                               static_cast<unsigned>(kLabelFieldSize), static_cast<unsigned>(kMaxJolietLabel)));
+    } else if (volume.size() > kMaxJolietLabel) {
+        c.Warning(line, "volume",
+                  FormatString("Volume \"%s\" has %u characters; Windows shows at most %u of the label of a disc "
+                               "with Joliet names, so only a disc without them (ISO 9660 names only, with a label "
+                               "of up to %u) can match",
+                               volume.c_str(), static_cast<unsigned>(volume.size()),
+                               static_cast<unsigned>(kMaxJolietLabel), static_cast<unsigned>(kLabelFieldSize)));
+    } else if (volume.back() == ' ') {
+        c.Warning(line, "volume", "Volume " + Quoted(volume) + " ends in a blank, which a disc label can't");
+    }
+}
+
+void CheckExecute(Checker& c, const std::vector<std::string>& files) {
+    std::string execute = c.Read(keys::kExecute);
+    if (!execute.empty() && !ListHolds(files, execute)) {
+        c.Warning(c.LineOf(keys::kExecute), "execute",
+                  "Execute " + Quoted(execute) +
+                      " is not in [Files]: run mode starts it from the installed folder, where install puts only "
+                      "Setup.exe and the [Files] entries");
+    }
+}
+
+void CheckExecuteCD(Checker& c) {
+    std::string probe = c.Read(keys::kExecuteCD);
+    if (NamesDrive(probe)) {
+        c.Error(c.LineOf(keys::kExecuteCD), "execute-cd",
+                "ExecuteCD " + Quoted(probe) + " names a drive: run mode looks for it below the root of each CD-ROM "
+                "drive, as " + Quoted("E:\\" + probe) + ", which no file can be, so no drive ever qualifies");
+    }
+}
+
+void CheckGameDisc(Checker& c) {
+    std::string volume = c.Read(keys::kVolume);
+    if (!volume.empty() && CompareNoCase(volume, c.disc->label.c_str()) != 0) {
+        c.Error(c.LineOf(keys::kVolume), "disc-label",
+                "Volume " + Quoted(volume) + " doesn't match the game disc's label " + Quoted(c.disc->label));
+    }
+    std::string probe = c.Read(keys::kExecuteCD);
+    if (!probe.empty() && !NamesDrive(probe)) {
+        MediumItem item = FindOnDisc(*c.disc, probe);
+        if (item != MediumItem::File) {
+            c.Error(c.LineOf(keys::kExecuteCD), "disc-file",
+                    "ExecuteCD " + Quoted(probe) +
+                        (item == MediumItem::Folder ? " is a folder on the game disc: run mode rejects the disc"
+                                                    : " is not on the game disc: run mode rejects the disc"));
+        }
+    }
+}

@@ -1,0 +1,112 @@
+// Findings on the texts that Setup.exe shows and the names it gives.
+
+#include <cstring>
+#include <iterator>
+
+#include "check/checker.h"
+#include "setupfile/text.h"
+
+namespace {
+
+// Folders of the Start menu's Programs folder that belong to Windows.
+const char* const kSpecialGroups[] = {"StartUp", "Administrative Tools", "Accessories", "Accessibility",
+                                      "Maintenance", "System Tools", "Windows Accessories",
+                                      "Windows Administrative Tools", "Windows Ease of Access",
+                                      "Windows PowerShell", "Windows System"};
+
+}  // namespace
+
+void CheckAppName(Checker& c) {
+    std::string name = c.Read(keys::kAppName);
+    int line = c.LineOf(keys::kAppName);
+    std::string bad = BadName(name);
+    if (!bad.empty()) {
+        c.Error(line, "app-name", "AppName " + Quoted(name) + " names the Start-menu group and " + bad);
+        return;
+    }
+    for (const char* special : kSpecialGroups) {
+        if (CompareNoCase(name, special) == 0) {
+            c.Error(line, "app-name",
+                    "AppName " + Quoted(name) + " is a folder of Windows' own in the Start menu" +
+                        (CompareNoCase(name, "StartUp") == 0 ? ": the patch's shortcuts would start at every logon"
+                                                             : ": the uninstall would empty it of the patch's "
+                                                               "shortcuts and try to remove it"));
+        }
+    }
+}
+
+void CheckEscapes(Checker& c) {
+    for (const SetupKey* key : keys::kAll) {
+        // A key that is never read from this file has its finding already.
+        if (!c.IsSet(*key) || key->source != KeySource::Medium) {
+            continue;
+        }
+        std::string value = c.Read(*key);
+        if (key->use == KeyUse::Caption && value.find("\\n") != std::string::npos) {
+            c.Warning(c.LineOf(*key), "escape",
+                      FormatString("\"\\n\" in %s is shown as it is: only texts break lines", key->name));
+        }
+        for (std::size_t i = 0; key->use == KeyUse::Text && i + 1 < value.size(); ++i) {
+            if (value[i] == '\\' && std::strchr("Nrt", value[i + 1]) != nullptr) {
+                c.Warning(c.LineOf(*key), "escape",
+                          FormatString("\"\\%c\" in %s is shown as it is: the only escape is \"\\n\"", value[i + 1],
+                                       key->name));
+                break;
+            }
+        }
+    }
+}
+
+// An empty value reads as the default, so a text with one can't be made
+// empty; where the default is empty, empty is just what it says.
+void CheckEmptyTexts(Checker& c) {
+    for (const SetupKey* key : keys::kAll) {
+        bool shown = key->use == KeyUse::Caption || key->use == KeyUse::Text;
+        if (!shown || key->source != KeySource::Medium || key->defaultValue[0] == '\0') {
+            continue;
+        }
+        const ProfileEntry* entry = FindProfileEntry(c.profile, key->section, key->name);
+        if (entry != nullptr && entry->hasValue &&
+            ProfileString(c.profile, key->section, key->name, "", kReadSize).empty()) {
+            c.Warning(entry->line, "empty-text",
+                      FormatString("%s is empty, so Setup.exe shows its default \"%s\": an empty value can't make a "
+                                   "text empty",
+                                   key->name, key->defaultValue));
+        }
+    }
+}
+
+void CheckShortcuts(Checker& c, const std::vector<std::string>& files) {
+    struct Shortcut {
+        const SetupKey* key;
+        const char* target;  // null: always provided
+    };
+    const Shortcut shortcuts[] = {{&keys::kShortcutStart, kStartTarget},
+                                  {&keys::kShortcutReadMe, kReadMeTarget},
+                                  {&keys::kShortcutUninstall, nullptr}};
+    for (std::size_t i = 0; i < std::size(shortcuts); ++i) {
+        const SetupKey& key = *shortcuts[i].key;
+        std::string name = c.Read(key);
+        int line = c.LineOf(key);
+        if (name.empty()) {
+            c.Warning(line, "shortcut",
+                      FormatString("no %s: the shortcut is named \".lnk\", and shortcuts without names replace "
+                                   "each other",
+                                   key.name));
+        } else if (std::string bad = BadName(name); !bad.empty()) {
+            c.Warning(line, "shortcut", FormatString("%s \"%s\" %s", key.name, name.c_str(), bad.c_str()));
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            std::string earlier = c.Read(*shortcuts[j].key);
+            if (!name.empty() && CompareNoCase(earlier, name.c_str()) == 0) {
+                c.Warning(line, "shortcut",
+                          FormatString("%s is the same as %s: the later shortcut replaces the earlier", key.name,
+                                       shortcuts[j].key->name));
+            }
+        }
+        if (shortcuts[i].target != nullptr && !name.empty() && !ListHolds(files, shortcuts[i].target)) {
+            c.Warning(line, "shortcut",
+                      FormatString("%s points to %s, which [Files] doesn't provide", key.name, shortcuts[i].target));
+        }
+    }
+}
