@@ -55,27 +55,35 @@ bool EndsInDotOrBlank(const std::string& name) {
     return !name.empty() && (name.back() == '.' || name.back() == ' ');
 }
 
-std::string BadName(const std::string& name) {
+std::string AsWindowsKeepsIt(std::string name) {
+    while (EndsInDotOrBlank(name)) {
+        name.pop_back();
+    }
+    return name;
+}
+
+std::string WhyWindowsRefuses(const std::string& name) {
     if (char c = ForbiddenNameCharacter(name)) {
         return "holds " + Shown(c) + ", which a file or folder name can't hold";
     }
     if (IsDeviceName(name)) {
         return "is the name of a device, which Windows opens instead of a folder";
     }
-    if (EndsInDotOrBlank(name)) {
+    return std::string();
+}
+
+std::string BadName(const std::string& name) {
+    std::string refused = WhyWindowsRefuses(name);
+    if (refused.empty() && EndsInDotOrBlank(name)) {
         return "ends in a dot or blank, which Windows drops from the name";
     }
-    return std::string();
+    return refused;
 }
 
 std::u32string FileNameKey(const std::string& path) {
     std::string key;
-    for (std::string name : PathNames(path)) {
-        // Windows drops dots and blanks at the end of a name.
-        while (EndsInDotOrBlank(name)) {
-            name.pop_back();
-        }
-        key += "\\" + name;
+    for (const std::string& name : PathNames(path)) {
+        key += "\\" + AsWindowsKeepsIt(name);
     }
     return FoldedAnsiName(key);
 }

@@ -60,7 +60,11 @@ bool IsControl(unsigned char c);
 // A character as a finding names it: in quotation marks, or by its code.
 std::string Shown(char c);
 bool EndsInDotOrBlank(const std::string& name);
-// Why a name can't be the name of a file or folder, or empty.
+// The name that Windows makes of it: the dots and blanks at its end dropped.
+std::string AsWindowsKeepsIt(std::string name);
+// Why Windows can't make a file or folder of this name, or empty.
+std::string WhyWindowsRefuses(const std::string& name);
+// The same, or else why Windows would make it under another name.
 std::string BadName(const std::string& name);
 // Whether two paths name the same file, as Windows tells paths apart.
 bool SameFileName(const std::string& a, const char* b);

@@ -104,14 +104,15 @@ void CheckTargetFolder(Checker& c) {
         problem = "is blank: install would use the Program Files folder itself";
     } else if (folder[0] == '\\' || folder[0] == '/' || folder.find(':') != std::string::npos) {
         problem = "is absolute or names a drive: it is appended to the Program Files folder";
-    } else if (std::find(names.begin(), names.end(), "..") != names.end() ||
-               std::find(names.begin(), names.end(), ".") != names.end()) {
-        problem = "holds \".\" or \"..\": the target would not be a folder of its own under Program Files";
+    } else if (std::any_of(names.begin(), names.end(),
+                           [](const std::string& name) { return AsWindowsKeepsIt(name).empty(); })) {
+        problem = "has a part of only dots and blanks (\".\", \"..\"), so the target would not be a folder of its "
+                  "own under Program Files";
     } else {
         for (const std::string& name : names) {
-            std::string bad = BadName(name);
-            if (!bad.empty()) {
-                problem = "\"" + name + "\" " + bad;
+            std::string refused = WhyWindowsRefuses(name);
+            if (!refused.empty()) {
+                problem = "has a part \"" + name + "\" that " + refused;
                 break;
             }
         }
@@ -119,6 +120,15 @@ void CheckTargetFolder(Checker& c) {
     if (!problem.empty()) {
         c.Error(line, "target-folder", "TargetFolder " + Quoted(folder) + " " + problem);
         return;
+    }
+    std::string kept;
+    for (const std::string& name : names) {
+        kept += (kept.empty() ? "" : "\\") + AsWindowsKeepsIt(name);
+    }
+    if (std::any_of(names.begin(), names.end(), EndsInDotOrBlank)) {
+        c.Warning(line, "target-folder",
+                  "Windows drops the dots and blanks at the end of each part of TargetFolder " + Quoted(folder) +
+                      ", so install uses the folder " + Quoted(kept) + "; drop them from TargetFolder");
     }
     if (names.size() > 1) {
         c.Warning(line, "target-parent",

@@ -158,6 +158,13 @@ INSTANTIATE_TEST_SUITE_P(
         FindingCase{"no-setup-exe", "", "", Severity::Error, 0, false, true},
         FindingCase{"target-folder", "TargetFolder=\"Rally Patch\"", "TargetFolder=\"..\\Windows\"", Severity::Error,
                     4},
+        // Windows drops the dots and blanks at the end of each part.
+        FindingCase{"target-folder", "TargetFolder=\"Rally Patch\"", "TargetFolder=\"Rally Inc.\"",
+                    Severity::Warning, 4, false, false, "the folder \"Rally Inc\""},
+        FindingCase{"target-folder", "TargetFolder=\"Rally Patch\"", "TargetFolder=\"Rally Ltd. \"",
+                    Severity::Warning, 4, false, false, "the folder \"Rally Ltd\""},
+        FindingCase{"target-folder", "TargetFolder=\"Rally Patch\"", "TargetFolder=\"Rally\\...\"",
+                    Severity::Error, 4, false, false, "only dots and blanks"},
         FindingCase{"app-name", "AppName=\"Rally Patch\"", "AppName=\"StartUp\"", Severity::Error, 3},
         // 222 characters: the installed Setup.exe reaches 255, the copy of GamePatch.exe stays at 259.
         FindingCase{"path-length", "TargetFolder=\"Rally Patch\"", "TargetFolder=\"" + std::string(222, 'x') + "\"",
