@@ -22,9 +22,9 @@ std::string Shown(char c) {
 
 namespace {
 
-const char* const kDeviceNames[] = {"CON", "PRN", "AUX", "NUL", "COM1", "COM2", "COM3", "COM4", "COM5", "COM6",
-                                    "COM7", "COM8", "COM9", "LPT1", "LPT2", "LPT3", "LPT4", "LPT5", "LPT6",
-                                    "LPT7", "LPT8", "LPT9"};
+const char* const kDeviceNames[] = {"CON", "PRN", "AUX", "NUL", "COM1", "COM2", "COM3", "COM4",
+                                    "COM5", "COM6", "COM7", "COM8", "COM9", "LPT1", "LPT2", "LPT3",
+                                    "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9", "CONIN$", "CONOUT$"};
 
 // The first character that no file or folder name can hold, or 0.
 char ForbiddenNameCharacter(const std::string& name) {
@@ -36,6 +36,10 @@ char ForbiddenNameCharacter(const std::string& name) {
     return 0;
 }
 
+}  // namespace
+
+// Older Windows take a device's name for the device whatever follows its
+// first dot, and with blanks before that dot.
 bool IsDeviceName(const std::string& name) {
     std::string stem = name.substr(0, name.find('.'));
     while (!stem.empty() && stem.back() == ' ') {
@@ -48,8 +52,6 @@ bool IsDeviceName(const std::string& name) {
     }
     return false;
 }
-
-}  // namespace
 
 bool EndsInDotOrBlank(const std::string& name) {
     return !name.empty() && (name.back() == '.' || name.back() == ' ');

@@ -60,6 +60,8 @@ bool IsControl(unsigned char c);
 // A character as a finding names it: in quotation marks, or by its code.
 std::string Shown(char c);
 bool EndsInDotOrBlank(const std::string& name);
+// Whether Windows opens a device for a file or folder of this name.
+bool IsDeviceName(const std::string& name);
 // The name that Windows makes of it: the dots and blanks at its end dropped.
 std::string AsWindowsKeepsIt(std::string name);
 // Why Windows can't make a file or folder of this name, or empty.

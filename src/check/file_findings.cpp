@@ -66,6 +66,11 @@ void CheckFiles(Checker& c, const std::vector<std::string>& files, const std::st
         } else if (dots) {
             c.Error(line, "file-path", Quoted(name) + " holds \".\" or \"..\": the copy would land outside the "
                                                       "target folder or nowhere");
+        } else if (auto device = std::find_if(names.begin(), names.end(), IsDeviceName); device != names.end()) {
+            c.Error(line, "file-path",
+                    Quoted(name) + " has the part " + Quoted(*device) +
+                        ", which Windows takes for a device whatever its extension, so Setup.exe refuses the "
+                        "install before it changes anything; rename it");
         } else if (names.size() == 1 && (SameFileName(name, kSetupIni) || SameFileName(name, kSetupExe))) {
             c.Error(line, "setup-file", Quoted(name) + " is copied by install itself; listed, " +
                                             (SameFileName(name, kSetupIni)

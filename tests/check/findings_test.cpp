@@ -152,6 +152,14 @@ INSTANTIATE_TEST_SUITE_P(
         FindingCase{"list-gap", kFiles2, kFiles2 + "4=\"GamePatch.txt\"\r\n", Severity::Error, 15},
         FindingCase{"missing-file", kFiles2, kFiles2 + "3=\"Missing.txt\"\r\n", Severity::Error, 15},
         FindingCase{"file-path", kFiles2, kFiles2 + "3=\"..\\GamePatch.txt\"\r\n", Severity::Error, 15},
+        // Windows takes these for devices, whatever the extension and the
+        // letter case, and with dots or blanks before the extension.
+        FindingCase{"file-path", kFiles2, kFiles2 + "3=\"nul.txt\"\r\n", Severity::Error, 15},
+        FindingCase{"file-path", kFiles2, kFiles2 + "3=\"Data\\Com1.dat\"\r\n", Severity::Error, 15, false,
+                    false, "\"Com1.dat\""},
+        FindingCase{"file-path", kFiles2, kFiles2 + "3=\"lpt9 ..dat\"\r\n", Severity::Error, 15},
+        FindingCase{"file-path", kFiles2, kFiles2 + "3=\"aux\\GamePatch.txt\"\r\n", Severity::Error, 15},
+        FindingCase{"file-path", kFiles2, kFiles2 + "3=\"CONOUT$\"\r\n", Severity::Error, 15},
         FindingCase{"file-folder", kFiles2, kFiles2 + "3=\"" + kFolderFile + "\"\r\n", Severity::Warning, 15},
         FindingCase{"joliet-name", kFiles2, kFiles2 + "3=\"" + kLongName + "\"\r\n", Severity::Error, 15},
         FindingCase{"setup-file", kFiles2, kFiles2 + "3=\"setup.ini\"\r\n", Severity::Error, 15},
