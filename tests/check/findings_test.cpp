@@ -51,11 +51,13 @@ std::string OnDiskName(const std::string& ansi) {
 }
 
 // Files of the medium that only some rows list: one in a folder, one whose
-// name of 65 characters a disc with Joliet names can't hold.
+// name of 65 characters a disc with Joliet names can't hold, and one of the
+// 64 that it can.
 const std::string kFolderFile = "Data\\Tracks.dat";
 const std::string kLongName = std::string(61, 'L') + ".dat";
+const std::string kLongestJolietName = std::string(60, 'L') + ".dat";
 
-// A medium with Setup.exe, the two files of kCleanIni and the two above, and
+// A medium with Setup.exe, the two files of kCleanIni and the three above, and
 // a game disc folder labelled RALLY holding Game\Rally.exe, under a fresh
 // folder.
 class MediumFolder {
@@ -69,7 +71,8 @@ public:
         fs::create_directories(Disc() / "Game");
         fs::create_directories(Medium() / "Data");
         for (const std::string& name : {std::string("Setup.exe"), std::string("GamePatch.exe"),
-                                        std::string("GamePatch.txt"), std::string("Data/Tracks.dat"), kLongName}) {
+                                        std::string("GamePatch.txt"), std::string("Data/Tracks.dat"), kLongName,
+                                        kLongestJolietName}) {
             WriteFile(Medium() / name, "x");
         }
         WriteFile(Disc() / "Game" / "Rally.exe", "x");
@@ -230,6 +233,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Copied into the installed file, where uninstall reads it.
         WorkingCase{"ErrorUninstall", kTextEnd, kTextEnd + "ErrorUninstall=\"Close the game\"\r\n"},
         // The longest label that a Joliet disc shows.
+        WorkingCase{"JolietNameOfSixtyFourCharacters", kFiles2, kFiles2 + "3=\"" + kLongestJolietName + "\"\r\n"},
         WorkingCase{"VolumeOfSixteenCharacters", "Volume=\"RALLY\"", "Volume=\"RALLY PATCH DISC\""},
         // Empty is its default.
         WorkingCase{"EmptyTextWithoutDefault", kTextEnd, kTextEnd + "DialogInstallText=\"\"\r\n"},
