@@ -24,7 +24,9 @@ namespace {
 
 const char* const kDeviceNames[] = {"CON", "PRN", "AUX", "NUL", "COM1", "COM2", "COM3", "COM4",
                                     "COM5", "COM6", "COM7", "COM8", "COM9", "LPT1", "LPT2", "LPT3",
-                                    "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9", "CONIN$", "CONOUT$"};
+                                    "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9", "CONIN$", "CONOUT$",
+                                    // The superscript digits, in UTF-8, count as digits here.
+                                    "COM\u00B9", "COM\u00B2", "COM\u00B3", "LPT\u00B9", "LPT\u00B2", "LPT\u00B3"};
 
 // The first character that no file or folder name can hold, or 0.
 char ForbiddenNameCharacter(const std::string& name) {
@@ -87,7 +89,7 @@ std::u32string FileNameKey(const std::string& path) {
     for (const std::string& name : PathNames(path)) {
         key += "\\" + AsWindowsKeepsIt(name);
     }
-    return FoldedAnsiName(key);
+    return FoldedUtf8Name(key);
 }
 
 bool SameFileName(const std::string& a, const char* b) {

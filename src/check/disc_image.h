@@ -17,7 +17,7 @@ constexpr std::size_t kMaxJolietLabel = kLabelFieldSize / 2;
 struct GameDisc {
     std::string path;
     bool isImage = false;
-    std::string label;  // as Windows shows it
+    std::string label;  // as Windows shows it, in UTF-8
 };
 
 // Opens a folder or an image; false (with the reason) when it is neither.

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "check/checker.h"
+#include "check/text_encoding.h"
 #include "check/medium_files.h"
 #include "setupfile/ini_lines.h"
 #include "setupfile/text.h"
@@ -23,11 +24,11 @@ void CheckCopiedFile(Checker& c, int line, const std::string& name, const std::s
     }
     // The disc of the medium has Joliet names, as Windows reads them.
     for (const std::string& part : names) {
-        if (part.size() > kMaxJolietName) {
+        if (Utf16Length(part) > kMaxJolietName) {
             c.Error(line, "joliet-name",
                     FormatString("\"%s\" has a name of %u characters; a disc with Joliet names holds at most %u, so "
                                  "on the disc the file is named otherwise and install can't find it",
-                                 name.c_str(), static_cast<unsigned>(part.size()),
+                                 name.c_str(), static_cast<unsigned>(Utf16Length(part)),
                                  static_cast<unsigned>(kMaxJolietName)));
             break;
         }
@@ -38,7 +39,8 @@ void CheckCopiedFile(Checker& c, int line, const std::string& name, const std::s
                                                           ? " is a folder: install copies files only"
                                                           : " is not on the medium"));
     }
-    std::size_t destination = std::strlen(kLongestProgramFiles) + 1 + targetFolder.size() + 1 + name.size();
+    std::size_t destination =
+        std::strlen(kLongestProgramFiles) + 1 + Utf16Length(targetFolder) + 1 + Utf16Length(name);
     if (destination >= kMaxPath) {
         c.Error(line, "path-length",
                 FormatString("the copy of \"%s\" would have a path of %u characters; Windows opens "
@@ -140,7 +142,7 @@ void CheckTargetFolder(Checker& c) {
                   "TargetFolder " + Quoted(folder) +
                       " has more than one level: install creates only the last, so the others must exist already");
     }
-    std::size_t length = std::strlen(kLongestProgramFiles) + 1 + folder.size() + 1 + std::strlen(kSetupExe);
+    std::size_t length = std::strlen(kLongestProgramFiles) + 1 + Utf16Length(folder) + 1 + std::strlen(kSetupExe);
     if (length >= kOwnPathBuffer) {
         c.Error(line, "path-length",
                 FormatString("under %s the installed Setup.exe would have a path of %u characters; run mode "

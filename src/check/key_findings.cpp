@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "check/checker.h"
+#include "check/text_encoding.h"
 #include "setupfile/ini_lines.h"
 #include "setupfile/text.h"
 
@@ -203,11 +204,11 @@ void CheckTooLong(Checker& c) {
                 continue;
             }
             std::string full = FullProfileValue(entry.value);
-            if (full.size() >= kMaxSettingLength &&
+            if (Utf16Length(full) >= kMaxSettingLength &&
                 ProfileString(c.profile, section, entry.name, "", kReadSize) != full) {
                 c.Error(entry.line, "too-long",
                         FormatString("the value of \"%s\" has %u characters; Setup.exe reads only the first %u",
-                                     entry.name.c_str(), static_cast<unsigned>(full.size()), kMaxSettingLength));
+                                     entry.name.c_str(), static_cast<unsigned>(Utf16Length(full)), kMaxSettingLength));
             }
         }
     }

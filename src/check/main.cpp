@@ -15,6 +15,7 @@
 #include "check/findings.h"
 #include "check/medium_files.h"
 #include "check/profile.h"
+#include "check/text_encoding.h"
 #include "setupfile/settings.h"
 
 namespace {
@@ -26,6 +27,16 @@ constexpr int kExitCannotCheck = 2;
 constexpr const char kUsage[] =
     "usage: setup-check [--game-disc DIR] MEDIUM_DIR\n"
     "       setup-check --value SECTION KEY MEDIUM_DIR\n";
+
+// The checker's UTF-8 as the console shows it: a Linux terminal takes it as
+// it is; a Windows console program writes in the ANSI code page.
+std::string Shown(const std::string& utf8) {
+#ifdef _WIN32
+    return AnsiFromUtf8(utf8);
+#else
+    return utf8;
+#endif
+}
 
 int CannotCheck(const std::string& reason) {
     std::fprintf(stderr, "setup-check: %s\n", reason.c_str());
@@ -70,10 +81,7 @@ int main(int argc, char** argv) {
     }
     if (valueKey != nullptr) {
         std::string value = ProfileString(ParseProfile(bytes), valueSection, valueKey, "", kMaxSettingLength + 1);
-#ifndef _WIN32
-        value = Utf8FromAnsi(value);
-#endif
-        std::printf("%s\n", value.c_str());
+        std::printf("%s\n", Shown(value).c_str());
         return kExitClean;
     }
     GameDisc disc;
@@ -94,12 +102,7 @@ int main(int argc, char** argv) {
     unsigned errors = 0;
     unsigned warnings = 0;
     for (const Finding& finding : findings) {
-#ifdef _WIN32
-        std::printf("%s\n", FindingLine(finding).c_str());
-#else
-        // The ANSI text of Setup.ini as a Linux terminal shows it.
-        std::printf("%s\n", Utf8FromAnsi(FindingLine(finding)).c_str());
-#endif
+        std::printf("%s\n", Shown(FindingLine(finding)).c_str());
         (finding.severity == Severity::Error ? errors : warnings) += 1;
     }
     std::printf("%u errors, %u warnings\n", errors, warnings);

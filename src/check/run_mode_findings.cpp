@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "check/checker.h"
+#include "check/text_encoding.h"
 #include "check/medium_files.h"
 #include "setupfile/text.h"
 
@@ -66,6 +67,7 @@ void CheckVolume(Checker& c) {
         return;
     }
     int line = c.LineOf(keys::kVolume);
+    std::size_t length = Utf16Length(volume);
     for (unsigned char ch : volume) {
         if (IsControl(ch) || std::strchr("*/:;?\\", ch) != nullptr) {
             c.Warning(line, "volume",
@@ -74,18 +76,18 @@ void CheckVolume(Checker& c) {
             return;
         }
     }
-    if (volume.size() > kLabelFieldSize) {
+    if (length > kLabelFieldSize) {
         c.Warning(line, "volume",
                   FormatString("Volume \"%s\" has %u characters; a disc label has at most %u (%u on a disc with "
                                "Joliet names): no disc will match",
-                               volume.c_str(), static_cast<unsigned>(volume.size()),
+                               volume.c_str(), static_cast<unsigned>(length),
                                static_cast<unsigned>(kLabelFieldSize), static_cast<unsigned>(kMaxJolietLabel)));
-    } else if (volume.size() > kMaxJolietLabel) {
+    } else if (length > kMaxJolietLabel) {
         c.Warning(line, "volume",
                   FormatString("Volume \"%s\" has %u characters; Windows shows at most %u of the label of a disc "
                                "with Joliet names, so only a disc without them (ISO 9660 names only, with a label "
                                "of up to %u) can match",
-                               volume.c_str(), static_cast<unsigned>(volume.size()),
+                               volume.c_str(), static_cast<unsigned>(length),
                                static_cast<unsigned>(kMaxJolietLabel), static_cast<unsigned>(kLabelFieldSize)));
     } else if (volume.back() == ' ') {
         c.Warning(line, "volume", "Volume " + Quoted(volume) + " ends in a blank, which a disc label can't");

@@ -62,6 +62,15 @@ if command -v xorriso >/dev/null; then
     touch "$work/medium/$long"
     image_row 1 "make-medium, a name that Joliet cuts" "$work/long.iso" "Joliet names differ"
     rm "$work/medium/$long"
+    # A Setup.ini in UTF-16 LE: its Volume labels the image, and it reaches
+    # the image byte for byte.
+    cp "$work/medium/Setup.ini" "$work/ansi.ini"
+    { printf '\377\376'; iconv -f WINDOWS-1252 -t UTF-16LE "$work/ansi.ini"; } >"$work/medium/Setup.ini"
+    image_row 0 "make-medium, a Setup.ini in UTF-16 LE" "$work/utf16.iso" "label SKYRALLY (ISO 9660 and Joliet)"
+    xorriso -osirrox on -indev "$work/utf16.iso" -extract /Setup.ini "$work/utf16.ini" >/dev/null 2>&1
+    cmp -s "$work/medium/Setup.ini" "$work/utf16.ini" ||
+        { echo "FAIL: the image's Setup.ini differs from the medium's UTF-16 one"; failed=1; }
+    mv "$work/ansi.ini" "$work/medium/Setup.ini"
     # Room for 16 characters, but 33 bytes of the 32 that the ISO 9660 label holds.
     image_row 1 "make-medium, 11 euro signs" "$work/euro.iso" "takes 33 bytes" --label "€€€€€€€€€€€"
 else

@@ -14,6 +14,7 @@
 #include "check/findings.h"
 #include "check/medium_files.h"
 #include "check/profile.h"
+#include "check/text_encoding.h"
 
 namespace fs = std::filesystem;
 
@@ -40,24 +41,51 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-// Setup.ini names a file in the ANSI code page; a Linux host holds the name
-// in UTF-8.
-std::string OnDiskName(const std::string& ansi) {
-#ifdef _WIN32
-    return ansi;
-#else
-    return Utf8FromAnsi(ansi);
-#endif
+// The forms in which a row saves its Setup.ini, whose text is UTF-8 but for
+// the rows of ANSI bytes.
+enum class FileForm { Ansi, Utf16Le, Utf16Be, Utf16LeUnmarked };
+
+std::string Saved(const std::string& text, FileForm form) {
+    if (form == FileForm::Ansi) {
+        return text;
+    }
+    bool big = form == FileForm::Utf16Be;
+    std::string bytes = form == FileForm::Utf16Le ? "\xFF\xFE" : big ? "\xFE\xFF" : "";
+    auto unit = [&bytes, big](char32_t code) {
+        char high = static_cast<char>(code >> 8);
+        char low = static_cast<char>(code & 0xFF);
+        bytes += big ? std::string{high, low} : std::string{low, high};
+    };
+    for (char32_t code : Utf32FromUtf8(text)) {
+        if (code >= 0x10000) {
+            unit(0xD800 + ((code - 0x10000) >> 10));
+            unit(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            unit(code);
+        }
+    }
+    return bytes;
+}
+
+std::string Repeated(const std::string& text, int times) {
+    std::string repeated;
+    for (int i = 0; i < times; ++i) {
+        repeated += text;
+    }
+    return repeated;
 }
 
 // Files of the medium that only some rows list: one in a folder, one whose
-// name of 65 characters a disc with Joliet names can't hold, and one of the
-// 64 that it can.
+// name of 65 characters a disc with Joliet names can't hold, two of the 64
+// that it can (in 124 bytes of UTF-8 for the second), and one whose name no
+// ANSI code page holds.
 const std::string kFolderFile = "Data\\Tracks.dat";
 const std::string kLongName = std::string(61, 'L') + ".dat";
 const std::string kLongestJolietName = std::string(60, 'L') + ".dat";
+const std::string kLongestUnicodeName = Repeated("\u0141", 60) + ".dat";
+const std::string kUnicodeName = "\u0141\u00F3d\u017A \u0420\u0430\u043B\u043B\u0438 \u65E5\u672C.dat";
 
-// A medium with Setup.exe, the two files of kCleanIni and the three above, and
+// A medium with Setup.exe, the two files of kCleanIni and the five above, and
 // a game disc folder labelled RALLY holding Game\Rally.exe, under a fresh
 // folder.
 class MediumFolder {
@@ -72,8 +100,8 @@ public:
         fs::create_directories(Medium() / "Data");
         for (const std::string& name : {std::string("Setup.exe"), std::string("GamePatch.exe"),
                                         std::string("GamePatch.txt"), std::string("Data/Tracks.dat"), kLongName,
-                                        kLongestJolietName}) {
-            WriteFile(Medium() / name, "x");
+                                        kLongestJolietName, kLongestUnicodeName, kUnicodeName}) {
+            WriteFile(Medium() / fs::u8path(name), "x");
         }
         WriteFile(Disc() / "Game" / "Rally.exe", "x");
         // Wine drops the blanks and line ends at the end of the file.
@@ -113,6 +141,7 @@ struct FindingCase {
     bool withDisc = false;
     bool withoutSetupExe = false;
     const char* says = "";  // a piece of the finding's text, where the code alone doesn't tell
+    FileForm form = FileForm::Ansi;
 };
 
 class FindingCodes : public ::testing::TestWithParam<FindingCase> {};
@@ -127,7 +156,8 @@ TEST_P(FindingCodes, GiveTheOneFindingOfTheMistake) {
     std::string reason;
     ASSERT_TRUE(OpenGameDisc(folder.Disc().string(), disc, reason)) << reason;
     std::vector<Finding> findings =
-        CheckMedium(folder.Medium().string(), Replaced(kCleanIni, row.from, row.to), row.withDisc ? &disc : nullptr);
+        CheckMedium(folder.Medium().string(), Saved(Replaced(kCleanIni, row.from, row.to), row.form),
+                    row.withDisc ? &disc : nullptr);
     ASSERT_EQ(findings.size(), 1u) << Listed(findings);
     EXPECT_EQ(findings[0].code, row.code);
     EXPECT_EQ(findings[0].severity, row.severity);
@@ -154,6 +184,9 @@ INSTANTIATE_TEST_SUITE_P(
         FindingCase{"run-mode", "Mode=\"Install\"", "Mode=\"Run\"", Severity::Warning, 2},
         FindingCase{"list-gap", kFiles2, kFiles2 + "4=\"GamePatch.txt\"\r\n", Severity::Error, 15},
         FindingCase{"missing-file", kFiles2, kFiles2 + "3=\"Missing.txt\"\r\n", Severity::Error, 15},
+        // A name that no ANSI code page holds reaches the finding whole.
+        FindingCase{"missing-file", kFiles2, kFiles2 + "3=\"\u0141\u00F3d\u017A.txt\"\r\n", Severity::Error, 15, false,
+                    false, "\"\u0141\u00F3d\u017A.txt\"", FileForm::Utf16Le},
         FindingCase{"file-path", kFiles2, kFiles2 + "3=\"..\\GamePatch.txt\"\r\n", Severity::Error, 15},
         // Windows takes these for devices, whatever the extension and the
         // letter case, and with dots or blanks before the extension.
@@ -163,6 +196,8 @@ INSTANTIATE_TEST_SUITE_P(
         FindingCase{"file-path", kFiles2, kFiles2 + "3=\"lpt9 ..dat\"\r\n", Severity::Error, 15},
         FindingCase{"file-path", kFiles2, kFiles2 + "3=\"aux\\GamePatch.txt\"\r\n", Severity::Error, 15},
         FindingCase{"file-path", kFiles2, kFiles2 + "3=\"CONOUT$\"\r\n", Severity::Error, 15},
+        FindingCase{"file-path", kFiles2, kFiles2 + "3=\"com\u00B9.log\"\r\n", Severity::Error, 15, false, false, "",
+                    FileForm::Utf16Le},
         FindingCase{"file-folder", kFiles2, kFiles2 + "3=\"" + kFolderFile + "\"\r\n", Severity::Warning, 15},
         FindingCase{"joliet-name", kFiles2, kFiles2 + "3=\"" + kLongName + "\"\r\n", Severity::Error, 15},
         FindingCase{"setup-file", kFiles2, kFiles2 + "3=\"setup.ini\"\r\n", Severity::Error, 15},
@@ -199,7 +234,15 @@ INSTANTIATE_TEST_SUITE_P(
                     "only a disc without them"},
         FindingCase{"volume", "Volume=\"RALLY\"", "Volume=\"" + std::string(33, 'R') + "\"", Severity::Warning, 5,
                     false, false, "no disc will match"},
-        FindingCase{"encoding", "AppName=\"Rally Patch\"", "AppName=\"Rally \xC9t\xE9\"", Severity::Warning, 3},
+        FindingCase{"encoding", "AppName=\"Rally Patch\"", "AppName=\"Rally \xC9t\xE9\"", Severity::Warning, 3, false,
+                    false, "machines whose ANSI code page"},
+        FindingCase{"encoding", "AppName=\"Rally Patch\"", "AppName=\"\u0142atka Rally\"", Severity::Warning, 3, false,
+                    false, "\"\u0142atka\" is UTF-8 saved without a byte-order mark, which Windows reads in the ANSI "
+                           "code page on every machine (\"\u00C5\u201Aatka\" on a Western European one)"},
+        FindingCase{"encoding", "", "\xEF\xBB\xBF", Severity::Error, 1, false, false, "UTF-8 byte-order mark"},
+        FindingCase{"encoding", "", "", Severity::Error, 1, false, false, "UTF-16 BE", FileForm::Utf16Be},
+        FindingCase{"encoding", "", "", Severity::Error, 1, false, false, "without a byte-order mark",
+                    FileForm::Utf16LeUnmarked},
         FindingCase{"duplicate", kFiles2, kFiles2 + "2=\"Other.txt\"\r\n", Severity::Warning, 15},
         FindingCase{"syntax", kTextEnd, kTextEnd + "DialogExit\r\n", Severity::Warning, 12},
         FindingCase{"preload", kFiles2, kFiles2 + "[PreloadDLLs]\r\n1=\"Fix.dll\"\r\n", Severity::Warning, 16},
@@ -213,6 +256,7 @@ struct WorkingCase {
     const char* what;
     std::string from;  // a piece of kCleanIni ...
     std::string to;    // ... and what replaces it
+    FileForm form = FileForm::Ansi;
 };
 
 class WorkingMedia : public ::testing::TestWithParam<WorkingCase> {};
@@ -221,7 +265,7 @@ TEST_P(WorkingMedia, GiveNoFinding) {
     const WorkingCase& row = GetParam();
     MediumFolder folder;
     std::vector<Finding> findings =
-        CheckMedium(folder.Medium().string(), Replaced(kCleanIni, row.from, row.to), nullptr);
+        CheckMedium(folder.Medium().string(), Saved(Replaced(kCleanIni, row.from, row.to), row.form), nullptr);
     EXPECT_TRUE(findings.empty()) << Listed(findings);
 }
 
@@ -234,6 +278,12 @@ INSTANTIATE_TEST_SUITE_P(
         WorkingCase{"ErrorUninstall", kTextEnd, kTextEnd + "ErrorUninstall=\"Close the game\"\r\n"},
         // The longest label that a Joliet disc shows.
         WorkingCase{"JolietNameOfSixtyFourCharacters", kFiles2, kFiles2 + "3=\"" + kLongestJolietName + "\"\r\n"},
+        // Setup.exe reads UTF-16 LE with its mark whole: names and texts in
+        // any language, their lengths counted in characters.
+        WorkingCase{"Utf16LeWithLettersOfAnyLanguage", kTextEnd + "[Files]\r\n",
+                    kTextEnd + "DialogInstallText=\"\u0141atka \u2014 \u0420\u0430\u043B\u043B\u0438 \U0001F3CE\"\r\n[Files]\r\n3=\"" +
+                        kUnicodeName + "\"\r\n4=\"" + kLongestUnicodeName + "\"\r\n",
+                    FileForm::Utf16Le},
         WorkingCase{"VolumeOfSixteenCharacters", "Volume=\"RALLY\"", "Volume=\"RALLY PATCH DISC\""},
         // Empty is its default.
         WorkingCase{"EmptyTextWithoutDefault", kTextEnd, kTextEnd + "DialogInstallText=\"\"\r\n"},
@@ -305,9 +355,9 @@ TEST(CheckMedium, SamplePatchChecksClean) {
 TEST(FindOnMedium, FindsNamesAsWindowsDoes) {
     MediumFolder folder;
     // Windows finds a file whatever the case of its letters.
-    WriteFile(folder.Medium() / OnDiskName("Th\xE9.txt"), "x");
-    EXPECT_EQ(FindOnMedium(folder.Medium().string(), "tH\xE9.TXT"), MediumItem::File);
-    EXPECT_EQ(FindOnMedium(folder.Medium().string(), "th\xC9.txt"), MediumItem::File);
+    WriteFile(folder.Medium() / fs::u8path("Th\u00E9.txt"), "x");
+    EXPECT_EQ(FindOnMedium(folder.Medium().string(), "tH\u00E9.TXT"), MediumItem::File);
+    EXPECT_EQ(FindOnMedium(folder.Medium().string(), "th\u00C9.txt"), MediumItem::File);
     EXPECT_EQ(FindOnMedium(folder.Medium().string(), "the.txt"), MediumItem::Missing);
     EXPECT_EQ(FindOnMedium(folder.Disc().string(), "/GAME\\rally.exe"), MediumItem::File);
     EXPECT_EQ(FindOnMedium(folder.Disc().string(), "game"), MediumItem::Folder);
@@ -318,7 +368,7 @@ TEST(FindOnMedium, FindsNamesAsWindowsDoes) {
 
 TEST(GameDiscImage, GivesTheJolietLabelAndItsFiles) {
     MediumFolder folder;
-    WriteFile(folder.Disc() / "Game" / OnDiskName("Caf\xE9.exe"), "x");
+    WriteFile(folder.Disc() / "Game" / fs::u8path("Caf\u00E9.exe"), "x");
     fs::path image = folder.Root() / "disc.iso";
     std::string command = "xorriso -as mkisofs -quiet -input-charset UTF-8 -J -V \"Rally Disc 2026\" -o \"" +
                           image.string() + "\" \"" + folder.Disc().string() + "\" >/dev/null 2>&1";
@@ -336,7 +386,7 @@ TEST(GameDiscImage, GivesTheJolietLabelAndItsFiles) {
     EXPECT_EQ(FindOnDisc(disc, "Game\\Rally.exe\\x"), MediumItem::Missing);
     // Names compare as on a folder drive: accented letters ignore case too, and
     // ".." stops at the root.
-    EXPECT_EQ(FindOnDisc(disc, "GAME\\CAF\xC9.EXE"), MediumItem::File);
+    EXPECT_EQ(FindOnDisc(disc, "GAME\\CAF\u00C9.EXE"), MediumItem::File);
     EXPECT_EQ(FindOnDisc(disc, "..\\Game\\Rally.exe"), MediumItem::File);
 }
 
