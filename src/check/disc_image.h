@@ -14,6 +14,8 @@ constexpr std::size_t kMaxJolietName = 64;
 constexpr std::size_t kLabelFieldSize = 32;
 constexpr std::size_t kMaxJolietLabel = kLabelFieldSize / 2;
 
+// A disc known by its label alone, as a disc image will be before it is
+// made, has no path.
 struct GameDisc {
     std::string path;
     bool isImage = false;

@@ -1,5 +1,7 @@
-// setup-check [--game-disc DIR] MEDIUM_DIR: the findings on a patch medium,
-// one a line, then the count. Exit status 0 without errors, 1 with errors,
+// setup-check [--game-disc DIR | --disc-label LABEL] MEDIUM_DIR: the findings
+// on a patch medium, one a line, then the count; run mode's against the
+// game's disc, or against a disc of that label only (as tools/make-medium
+// asks before it makes one). Exit status 0 without errors, 1 with errors,
 // 2 when the medium can't be checked.
 // setup-check --value SECTION KEY MEDIUM_DIR: one value of the medium's
 // Setup.ini as Setup.exe reads it (empty when it would take the default), for
@@ -25,7 +27,7 @@ constexpr int kExitErrors = 1;
 constexpr int kExitCannotCheck = 2;
 
 constexpr const char kUsage[] =
-    "usage: setup-check [--game-disc DIR] MEDIUM_DIR\n"
+    "usage: setup-check [--game-disc DIR | --disc-label LABEL] MEDIUM_DIR\n"
     "       setup-check --value SECTION KEY MEDIUM_DIR\n";
 
 // The checker's UTF-8 as the console shows it: a Linux terminal takes it as
@@ -35,6 +37,16 @@ std::string Shown(const std::string& utf8) {
     return AnsiFromUtf8(utf8);
 #else
     return utf8;
+#endif
+}
+
+// An argument in the checker's UTF-8: Windows hands a console program its
+// arguments in the ANSI code page.
+std::string FromCommandLine(const char* argument) {
+#ifdef _WIN32
+    return Utf8FromAnsi(argument);
+#else
+    return argument;
 #endif
 }
 
@@ -49,11 +61,15 @@ int main(int argc, char** argv) {
     std::string mediumDir;
     std::string gameDiscPath;
     bool gameDiscGiven = false;
+    const char* discLabel = nullptr;
     const char* valueSection = nullptr;
     const char* valueKey = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--game-disc") == 0 && i + 1 < argc && !gameDiscGiven) {
             gameDiscPath = argv[++i];
+            gameDiscGiven = true;
+        } else if (std::strcmp(argv[i], "--disc-label") == 0 && i + 1 < argc && !gameDiscGiven) {
+            discLabel = argv[++i];
             gameDiscGiven = true;
         } else if (std::strcmp(argv[i], "--value") == 0 && i + 2 < argc && valueKey == nullptr) {
             valueSection = argv[++i];
@@ -85,7 +101,9 @@ int main(int argc, char** argv) {
         return kExitClean;
     }
     GameDisc disc;
-    if (gameDiscGiven) {
+    if (discLabel != nullptr) {
+        disc.label = FromCommandLine(discLabel);
+    } else if (gameDiscGiven) {
         std::string reason;
         if (!OpenGameDisc(gameDiscPath, disc, reason)) {
             return CannotCheck(gameDiscPath + ": " + reason);

@@ -18,6 +18,24 @@ bool NamesDrive(const std::string& path) {
     return path.find(':') != std::string::npos;
 }
 
+// Why no disc can have this label, or empty.
+std::string LabelProblem(const std::string& label) {
+    for (unsigned char ch : label) {
+        if (IsControl(ch) || std::strchr("*/:;?\\", ch) != nullptr) {
+            return "holds " + Shown(static_cast<char>(ch)) + ", which no disc label can hold";
+        }
+    }
+    std::size_t length = Utf16Length(label);
+    if (length > kLabelFieldSize) {
+        return FormatString("has %u characters, more than the %u of any disc label", static_cast<unsigned>(length),
+                            static_cast<unsigned>(kLabelFieldSize));
+    }
+    if (!label.empty() && label.back() == ' ') {
+        return "ends in a blank, which no disc label does";
+    }
+    return std::string();
+}
+
 }  // namespace
 
 void CheckMode(Checker& c, const std::vector<std::string>& files) {
@@ -67,30 +85,19 @@ void CheckVolume(Checker& c) {
         return;
     }
     int line = c.LineOf(keys::kVolume);
+    std::string problem = LabelProblem(volume);
     std::size_t length = Utf16Length(volume);
-    for (unsigned char ch : volume) {
-        if (IsControl(ch) || std::strchr("*/:;?\\", ch) != nullptr) {
-            c.Warning(line, "volume",
-                      "Volume " + Quoted(volume) + " holds " + Shown(static_cast<char>(ch)) +
-                          ", which a disc label can't hold: no disc will match");
-            return;
-        }
-    }
-    if (length > kLabelFieldSize) {
-        c.Warning(line, "volume",
-                  FormatString("Volume \"%s\" has %u characters; a disc label has at most %u (%u on a disc with "
-                               "Joliet names): no disc will match",
-                               volume.c_str(), static_cast<unsigned>(length),
-                               static_cast<unsigned>(kLabelFieldSize), static_cast<unsigned>(kMaxJolietLabel)));
+    if (!problem.empty()) {
+        c.Error(line, "volume",
+                "Volume " + Quoted(volume) + " " + problem +
+                    ", so run mode never finds the disc; write the label as Windows shows it");
     } else if (length > kMaxJolietLabel) {
         c.Warning(line, "volume",
-                  FormatString("Volume \"%s\" has %u characters; Windows shows at most %u of the label of a disc "
-                               "with Joliet names, so only a disc without them (ISO 9660 names only, with a label "
-                               "of up to %u) can match",
+                  FormatString("Volume \"%s\" has %u characters, more than the %u that Windows shows of the label of "
+                               "a disc with Joliet names, so only a disc without them (ISO 9660 names alone, with a "
+                               "label of up to %u) can match; shorten it unless the game disc is such a disc",
                                volume.c_str(), static_cast<unsigned>(length),
                                static_cast<unsigned>(kMaxJolietLabel), static_cast<unsigned>(kLabelFieldSize)));
-    } else if (volume.back() == ' ') {
-        c.Warning(line, "volume", "Volume " + Quoted(volume) + " ends in a blank, which a disc label can't");
     }
 }
 
@@ -115,12 +122,16 @@ void CheckExecuteCD(Checker& c) {
 
 void CheckGameDisc(Checker& c) {
     std::string volume = c.Read(keys::kVolume);
-    if (!volume.empty() && CompareNoCase(volume, c.disc->label.c_str()) != 0) {
+    std::string problem = LabelProblem(c.disc->label);
+    if (!problem.empty()) {
+        c.Error(0, "disc-label", "the disc's label " + Quoted(c.disc->label) + " " + problem + "; give it another");
+    } else if (!volume.empty() && CompareNoCase(volume, c.disc->label.c_str()) != 0) {
         c.Error(c.LineOf(keys::kVolume), "disc-label",
-                "Volume " + Quoted(volume) + " doesn't match the game disc's label " + Quoted(c.disc->label));
+                "Volume " + Quoted(volume) + " doesn't match the disc's label " + Quoted(c.disc->label) +
+                    ", so run mode refuses the disc; make them equal (the case of A to Z aside)");
     }
     std::string probe = c.Read(keys::kExecuteCD);
-    if (!probe.empty() && !NamesDrive(probe)) {
+    if (!c.disc->path.empty() && !probe.empty() && !NamesDrive(probe)) {
         MediumItem item = FindOnDisc(*c.disc, probe);
         if (item != MediumItem::File) {
             c.Error(c.LineOf(keys::kExecuteCD), "disc-file",

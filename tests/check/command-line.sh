@@ -70,9 +70,20 @@ if command -v xorriso >/dev/null; then
     xorriso -osirrox on -indev "$work/utf16.iso" -extract /Setup.ini "$work/utf16.ini" >/dev/null 2>&1
     cmp -s "$work/medium/Setup.ini" "$work/utf16.ini" ||
         { echo "FAIL: the image's Setup.ini differs from the medium's UTF-16 one"; failed=1; }
-    mv "$work/ansi.ini" "$work/medium/Setup.ini"
+    cp "$work/ansi.ini" "$work/medium/Setup.ini"
+    # Run mode compares the label with Volume folding A to Z alone; a disc
+    # that it would refuse is never made.
+    image_row 0 "make-medium, a label in other letter case" "$work/case.iso" "label SkyRally" --label SkyRally
+    image_row 1 "make-medium, a label that Volume doesn't match" "$work/other.iso" \
+        "doesn't match the disc's label \"SKYRALLY2\"" --label SKYRALLY2
+    sed 's/^Volume=.*/Volume="SKY*RALLY"/' "$work/ansi.ini" >"$work/medium/Setup.ini"
+    image_row 1 "make-medium, a Volume that no disc can carry" "$work/star.iso" "holds \"*\""
+    sed '/^Volume=/d' "$work/ansi.ini" >"$work/medium/Setup.ini"
+    image_row 1 "make-medium, a label that no disc can carry" "$work/star.iso" "holds \"*\"" --label "SKY*"
+    image_row 0 "make-medium, any label for no Volume" "$work/any.iso" "label ANY" --label ANY
     # Room for 16 characters, but 33 bytes of the 32 that the ISO 9660 label holds.
     image_row 1 "make-medium, 11 euro signs" "$work/euro.iso" "takes 33 bytes" --label "€€€€€€€€€€€"
+    cp "$work/ansi.ini" "$work/medium/Setup.ini"
 else
     echo "tools/make-medium not tried: no xorriso"
 fi

@@ -232,8 +232,11 @@ INSTANTIATE_TEST_SUITE_P(
         FindingCase{"shortcut", "ShortcutReadMe=\"Read me\"", "ShortcutReadMe=\"start\"", Severity::Warning, 10},
         FindingCase{"volume", "Volume=\"RALLY\"", "Volume=\"RALLY PATCH DISC 1\"", Severity::Warning, 5, false, false,
                     "only a disc without them"},
-        FindingCase{"volume", "Volume=\"RALLY\"", "Volume=\"" + std::string(33, 'R') + "\"", Severity::Warning, 5,
-                    false, false, "no disc will match"},
+        // No disc can carry these: run mode never finds one.
+        FindingCase{"volume", "Volume=\"RALLY\"", "Volume=\"" + std::string(33, 'R') + "\"", Severity::Error, 5,
+                    false, false, "never finds the disc"},
+        FindingCase{"volume", "Volume=\"RALLY\"", "Volume=\"RALLY*\"", Severity::Error, 5, false, false,
+                    "holds \"*\""},
         FindingCase{"encoding", "AppName=\"Rally Patch\"", "AppName=\"Rally \xC9t\xE9\"", Severity::Warning, 3, false,
                     false, "machines whose ANSI code page"},
         FindingCase{"encoding", "AppName=\"Rally Patch\"", "AppName=\"\u0142atka Rally\"", Severity::Warning, 3, false,
