@@ -93,6 +93,8 @@ void CheckShortcuts(Checker& c, const std::vector<std::string>& files);
 void CheckMode(Checker& c, const std::vector<std::string>& files);
 void CheckWait(Checker& c);
 void CheckVolume(Checker& c);
+// Run mode's keys against the one way a user starts it: the start shortcut.
+void CheckRunModeReached(Checker& c, const std::vector<std::string>& files, const std::vector<std::string>& preloads);
 void CheckExecute(Checker& c, const std::vector<std::string>& files);
 void CheckExecuteCD(Checker& c);
 // Run mode against the game's disc; only with one.

@@ -29,6 +29,7 @@ std::vector<Finding> CheckMedium(const std::string& mediumDir, const std::string
     CheckEmptyTexts(c);
     CheckShortcuts(c, files);
     CheckVolume(c);
+    CheckRunModeReached(c, files, preloads);
     CheckExecute(c, files);
     CheckExecuteCD(c);
     if (gameDisc != nullptr) {

@@ -5,6 +5,7 @@
 #include "check/checker.h"
 #include "check/text_encoding.h"
 #include "check/medium_files.h"
+#include "setupfile/ini_lines.h"
 #include "setupfile/text.h"
 
 namespace {
@@ -98,6 +99,39 @@ void CheckVolume(Checker& c) {
                                "label of up to %u) can match; shorten it unless the game disc is such a disc",
                                volume.c_str(), static_cast<unsigned>(length),
                                static_cast<unsigned>(kMaxJolietLabel), static_cast<unsigned>(kLabelFieldSize)));
+    }
+}
+
+void CheckRunModeReached(Checker& c, const std::vector<std::string>& files, const std::vector<std::string>& preloads) {
+    int line = !c.Read(keys::kVolume).empty()      ? c.LineOf(keys::kVolume)
+               : !c.Read(keys::kExecuteCD).empty() ? c.LineOf(keys::kExecuteCD)
+               : !preloads.empty()                 ? c.LineOf(kPreloadDLLsSection, NumberedKey(1).c_str())
+                                                   : -1;
+    if (line < 0) {
+        return;
+    }
+    // Only a launcher that is Setup.exe itself reads the installed Setup.ini
+    // and so runs the patch in run mode; a medium without either file has
+    // its finding already.
+    std::string setupExe;
+    std::string launcher;
+    std::string setupExePath;
+    std::string launcherPath;
+    if (FindOnMedium(c.mediumDir, kSetupExe, &setupExePath) != MediumItem::File ||
+        !ReadWholeFile(setupExePath, setupExe)) {
+        return;
+    }
+    bool listed = ListHolds(files, kStartTarget);
+    if (listed && (FindOnMedium(c.mediumDir, kStartTarget, &launcherPath) != MediumItem::File ||
+                   !ReadWholeFile(launcherPath, launcher))) {
+        return;
+    }
+    if (!listed || launcher != setupExe) {
+        c.Warning(line, "run-mode",
+                  FormatString("run mode is set up, but nothing a user clicks starts it: the start shortcut starts "
+                               "%s, which is no copy of Setup.exe; ship a copy of Setup.exe as %s and start the "
+                               "patch's own program through Execute",
+                               kStartTarget, kStartTarget));
     }
 }
 

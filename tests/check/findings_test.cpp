@@ -142,7 +142,14 @@ struct FindingCase {
     bool withoutSetupExe = false;
     const char* says = "";  // a piece of the finding's text, where the code alone doesn't tell
     FileForm form = FileForm::Ansi;
+    bool launcherOfItsOwn = false;  // GamePatch.exe no copy of Setup.exe
 };
+
+// The medium's GamePatch.exe as the patch's own program, which no
+// Setup.exe started from the Start menu reaches.
+void GiveLauncherOfItsOwn(const MediumFolder& folder) {
+    WriteFile(folder.Medium() / "GamePatch.exe", "the patch's own program");
+}
 
 class FindingCodes : public ::testing::TestWithParam<FindingCase> {};
 
@@ -151,6 +158,9 @@ TEST_P(FindingCodes, GiveTheOneFindingOfTheMistake) {
     MediumFolder folder;
     if (row.withoutSetupExe) {
         fs::remove(folder.Medium() / "Setup.exe");
+    }
+    if (row.launcherOfItsOwn) {
+        GiveLauncherOfItsOwn(folder);
     }
     GameDisc disc;
     std::string reason;
@@ -182,6 +192,14 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FindingCase{"mode", "Mode=\"Install\"", "Mode=\"install\"", Severity::Error, 2},
         FindingCase{"run-mode", "Mode=\"Install\"", "Mode=\"Run\"", Severity::Warning, 2},
+        // The start shortcut starts GamePatch.exe: only a copy of Setup.exe
+        // there reaches run mode, whichever of its keys is set.
+        FindingCase{"run-mode", "", "", Severity::Warning, 5, false, false, "nothing a user clicks", FileForm::Ansi, true},
+        FindingCase{"run-mode", "Volume=\"RALLY\"\r\n", "", Severity::Warning, 5, false, false, "", FileForm::Ansi,
+                    true},
+        FindingCase{"run-mode", "Volume=\"RALLY\"\r\nExecuteCD=\"Game\\Rally.exe\"\r\nExecute=\"GamePatch.exe\"\r\n",
+                    "Execute=\"GamePatch.exe\"\r\n[PreloadDLLs]\r\n1=\"GamePatch.txt\"\r\n", Severity::Warning, 7, false,
+                    false, "", FileForm::Ansi, true},
         FindingCase{"list-gap", kFiles2, kFiles2 + "4=\"GamePatch.txt\"\r\n", Severity::Error, 15},
         FindingCase{"missing-file", kFiles2, kFiles2 + "3=\"Missing.txt\"\r\n", Severity::Error, 15},
         // A name that no ANSI code page holds reaches the finding whole.
@@ -260,6 +278,7 @@ struct WorkingCase {
     std::string from;  // a piece of kCleanIni ...
     std::string to;    // ... and what replaces it
     FileForm form = FileForm::Ansi;
+    bool launcherOfItsOwn = false;  // GamePatch.exe no copy of Setup.exe
 };
 
 class WorkingMedia : public ::testing::TestWithParam<WorkingCase> {};
@@ -267,6 +286,9 @@ class WorkingMedia : public ::testing::TestWithParam<WorkingCase> {};
 TEST_P(WorkingMedia, GiveNoFinding) {
     const WorkingCase& row = GetParam();
     MediumFolder folder;
+    if (row.launcherOfItsOwn) {
+        GiveLauncherOfItsOwn(folder);
+    }
     std::vector<Finding> findings =
         CheckMedium(folder.Medium().string(), Saved(Replaced(kCleanIni, row.from, row.to), row.form), nullptr);
     EXPECT_TRUE(findings.empty()) << Listed(findings);
@@ -287,6 +309,10 @@ INSTANTIATE_TEST_SUITE_P(
                     kTextEnd + "DialogInstallText=\"\u0141atka \u2014 \u0420\u0430\u043B\u043B\u0438 \U0001F3CE\"\r\n[Files]\r\n3=\"" +
                         kUnicodeName + "\"\r\n4=\"" + kLongestUnicodeName + "\"\r\n",
                     FileForm::Utf16Le},
+        // Without run mode's keys the start shortcut has nothing to reach
+        // but the patch's own program.
+        WorkingCase{"NoRunModeWithALauncherOfItsOwn", "Volume=\"RALLY\"\r\nExecuteCD=\"Game\\Rally.exe\"\r\n", "",
+                    FileForm::Ansi, true},
         WorkingCase{"VolumeOfSixteenCharacters", "Volume=\"RALLY\"", "Volume=\"RALLY PATCH DISC\""},
         // Empty is its default.
         WorkingCase{"EmptyTextWithoutDefault", kTextEnd, kTextEnd + "DialogInstallText=\"\"\r\n"},
