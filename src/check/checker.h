@@ -87,6 +87,8 @@ void CheckFiles(Checker& c, const std::vector<std::string>& files, const std::st
 void CheckPreloads(Checker& c, const std::vector<std::string>& preloads, const std::vector<std::string>& files);
 void CheckTargetFolder(Checker& c);
 void CheckAppName(Checker& c);
+// The heading and the text box of the setup dialog, as its font lays them out.
+void CheckDialogTexts(Checker& c);
 void CheckEscapes(Checker& c);
 void CheckEmptyTexts(Checker& c);
 void CheckShortcuts(Checker& c, const std::vector<std::string>& files);

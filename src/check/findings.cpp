@@ -25,6 +25,7 @@ std::vector<Finding> CheckMedium(const std::string& mediumDir, const std::string
     CheckAppName(c);
     CheckTooLong(c);
     CheckWait(c);
+    CheckDialogTexts(c);
     CheckEscapes(c);
     CheckEmptyTexts(c);
     CheckShortcuts(c, files);

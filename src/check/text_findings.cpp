@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "check/checker.h"
+#include "check/dialog_text.h"
 #include "setupfile/text.h"
 
 namespace {
@@ -31,6 +32,27 @@ void CheckAppName(Checker& c) {
                         (CompareNoCase(name, "StartUp") == 0 ? ": the patch's shortcuts would start at every logon"
                                                              : ": the uninstall would empty it of the patch's "
                                                                "shortcuts and try to remove it"));
+        }
+    }
+}
+
+void CheckDialogTexts(Checker& c) {
+    std::string heading = c.Read(keys::kAppName);
+    std::string shown = HeadingShows(heading);
+    if (shown.size() < heading.size()) {
+        c.Warning(c.LineOf(keys::kAppName), "dialog-text",
+                  FormatString("AppName \"%s\" takes %d pixels, more than the %d of the dialog's one-line heading, "
+                               "which shows only \"%s\"; shorten it",
+                               heading.c_str(), DialogTextWidth(heading), kHeadingWidth, shown.c_str()));
+    }
+    // The same text box shows the install text and, in uninstall, the other.
+    for (const SetupKey* key : {&keys::kDialogInstallText, &keys::kDialogUninstallText}) {
+        std::size_t lines = BodyLineCount(ExpandLineBreaks(c.Read(*key)));
+        if (lines > static_cast<std::size_t>(kBodyLines)) {
+            c.Warning(c.LineOf(*key), "dialog-text",
+                      FormatString("%s takes %u lines in the dialog's text box, which shows %d without scrolling; "
+                                   "shorten it unless the user may scroll for the rest",
+                                   key->name, static_cast<unsigned>(lines), kBodyLines));
         }
     }
 }

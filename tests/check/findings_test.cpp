@@ -233,7 +233,7 @@ INSTANTIATE_TEST_SUITE_P(
         // 222 characters: the installed Setup.exe reaches 255, the copy of GamePatch.exe stays at 259.
         FindingCase{"path-length", "TargetFolder=\"Rally Patch\"", "TargetFolder=\"" + std::string(222, 'x') + "\"",
                     Severity::Error, 4},
-        FindingCase{"too-long", kTextEnd, kTextEnd + "DialogInstallText=\"" + std::string(8189, 'a') + "\"\r\n",
+        FindingCase{"too-long", kTextEnd, kTextEnd + "ErrorCD=\"" + std::string(8189, 'a') + "\"\r\n",
                     Severity::Error, 12},
         FindingCase{"disc-label", "Volume=\"RALLY\"", "Volume=\"RALLY2\"", Severity::Error, 5, true},
         FindingCase{"disc-file", "ExecuteCD=\"Game\\Rally.exe\"", "ExecuteCD=\"Game\"", Severity::Error, 6, true},
@@ -243,6 +243,15 @@ INSTANTIATE_TEST_SUITE_P(
         FindingCase{"execute-cd", "ExecuteCD=\"Game", "ExecuteCD=\"D:\\Game", Severity::Error, 6, true},
         FindingCase{"wait", "Execute=\"GamePatch.exe\"\r\n", "Execute=\"GamePatch.exe\"\r\nWaitExecute=\"yes\"\r\n",
                     Severity::Warning, 8},
+        // The heading shows one line of 194 pixels, the body five of 291.
+        FindingCase{"dialog-text", "AppName=\"Rally Patch\"",
+                    "AppName=\"Harbor Lights, the Lantern Works Ltd. patch 2.0.2 by Lantern\"", Severity::Warning, 3,
+                    false, false, "shows only \"Harbor Lights, the Lantern Works Ltd.\""},
+        FindingCase{"dialog-text", kTextEnd,
+                    kTextEnd + "DialogInstallText=\"Patch 2.0.2 for Harbor Lights.\\n\\nIt fixes the lantern "
+                               "works and the harbor lights, the ferry timetable and the fog horn, the night "
+                               "sky over the bay and the sound of the surf.\\n\\nPress Install.\"\r\n",
+                    Severity::Warning, 12, false, false, "takes 7 lines"},
         FindingCase{"escape", kTextEnd, kTextEnd + "DialogExit=\"E\\nxit\"\r\n", Severity::Warning, 12},
         FindingCase{"empty-text", kTextEnd, kTextEnd + "ErrorHeader=\"\"\r\n", Severity::Warning, 12},
         FindingCase{"unknown", "Mode=\"Install\"\r\n", "Mode=\"Install\"\r\nAppNme=\"Rally\"\r\n", Severity::Warning,
@@ -313,6 +322,13 @@ INSTANTIATE_TEST_SUITE_P(
         // but the patch's own program.
         WorkingCase{"NoRunModeWithALauncherOfItsOwn", "Volume=\"RALLY\"\r\nExecuteCD=\"Game\\Rally.exe\"\r\n", "",
                     FileForm::Ansi, true},
+        // Five lines fill the body; 192 of the heading's 194 pixels show whole.
+        WorkingCase{"FullDialog", kTextEnd,
+                    kTextEnd + "DialogInstallText=\"Patch 2.0.2 for Harbor Lights.\\n\\nIt fixes the lantern "
+                               "works and the harbor lights, the ferry timetable and the fog horn.\\nPress "
+                               "Install.\"\r\n"},
+        WorkingCase{"HeadingNearlyFull", "AppName=\"Rally Patch\"",
+                    "AppName=\"Harbor Lights, the Lantern Works Ltd. v2\""},
         WorkingCase{"VolumeOfSixteenCharacters", "Volume=\"RALLY\"", "Volume=\"RALLY PATCH DISC\""},
         // Empty is its default.
         WorkingCase{"EmptyTextWithoutDefault", kTextEnd, kTextEnd + "DialogInstallText=\"\"\r\n"},
