@@ -51,8 +51,8 @@ void CheckEncoding(Checker& c, const std::string& bytes) {
             return;
         case ProfileEncoding::Utf8Bom:
             c.Error(1, "encoding",
-                    std::string("UTF-8 byte-order mark: Windows reads the file as ANSI text, with the mark glued to "
-                                "the first section's name; ") +
+                    std::string("Setup.ini starts with a UTF-8 byte-order mark, which Windows reads as ANSI text "
+                                "glued to the first section's name; ") +
                         kSaveAsUtf16);
             return;
         case ProfileEncoding::Utf16BeBom:
@@ -60,9 +60,9 @@ void CheckEncoding(Checker& c, const std::string& bytes) {
         case ProfileEncoding::Utf16BeUnmarked:
             c.Error(1, "encoding",
                     std::string(c.profile.encoding == ProfileEncoding::Utf16BeBom
-                                    ? "UTF-16 BE (big-endian) text"
-                                    : "UTF-16 text without a byte-order mark") +
-                        ": Setup.exe reads it as ANSI text, which makes garbage of every line; " + kSaveAsUtf16);
+                                    ? "Setup.ini is UTF-16 BE (big-endian) text"
+                                    : "Setup.ini is UTF-16 text without a byte-order mark") +
+                        ", which Setup.exe reads as ANSI text, garbage on every line; " + kSaveAsUtf16);
             return;
         case ProfileEncoding::Ansi:
             break;
@@ -76,7 +76,7 @@ void CheckEncoding(Checker& c, const std::string& bytes) {
         if (b == '\n' || (b == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n'))) {
             ++line;
         } else if (b == 0 && line != lastNulLine) {
-            c.Warning(line, "encoding", "a NUL byte: the value or name ends there; remove it");
+            c.Warning(line, "encoding", "a NUL byte ends the name or value it stands in; remove it");
             lastNulLine = line;
         } else if (b >= 0x80 && firstNonAsciiLine == 0) {
             firstNonAsciiLine = line;
@@ -95,7 +95,7 @@ void CheckEncoding(Checker& c, const std::string& bytes) {
     } else {
         c.Warning(firstNonAsciiLine, "encoding",
                   std::string("bytes outside ASCII in an ANSI code page show right only on machines whose ANSI code "
-                              "page is the one the file was saved in; ") +
+                              "page is the one Setup.ini was saved in; ") +
                       kSaveAsUtf16 + " for every machine");
     }
 }

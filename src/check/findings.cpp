@@ -19,7 +19,7 @@ std::vector<Finding> CheckMedium(const std::string& mediumDir, const std::string
     CheckPreloads(c, preloads, files);
     MediumItem setupExe = FindOnMedium(mediumDir, kSetupExe);
     if (setupExe != MediumItem::File) {
-        c.Error(0, "no-setup-exe", "no Setup.exe on the medium");
+        c.Error(0, "no-setup-exe", "no Setup.exe on the medium; put it beside Setup.ini");
     }
     CheckTargetFolder(c);
     CheckAppName(c);

@@ -82,12 +82,13 @@ const SetupKey* KnownKey(const char* section, const std::string& name) {
 
 void CheckStructure(Checker& c) {
     for (const ProfileOddLine& odd : c.profile.unclosedSectionLines) {
-        c.Warning(odd.line, "syntax", "\"[\" without \"]\": not a section line; read as an entry of the section above");
+        c.Warning(odd.line, "syntax", "a \"[\" without \"]\" is no section line, so it is read as an entry of the section above; close "
+                      "the bracket");
     }
     const ProfileSection& outside = c.profile.sections.front();
     for (const ProfileEntry& entry : outside.entries) {
         if (!IsComment(entry)) {
-            c.Warning(entry.line, "unknown", "entry before any section: never read");
+            c.Warning(entry.line, "unknown", "an entry before any section is never read; move it into its section");
         }
     }
     std::vector<const char*> knownSections = KeySections();
@@ -98,8 +99,8 @@ void CheckStructure(Checker& c) {
         const ProfileSection* first = FindProfileSection(c.profile, section.name);
         if (first != &section) {
             c.Warning(section.line, "duplicate",
-                      FormatString("section [%s] again (first at line %d): Setup.exe reads only the first, so "
-                                   "every entry here is ignored",
+                      FormatString("section [%s] comes again (first at line %d), and Setup.exe reads only the first, "
+                                   "so every entry here is ignored; move them into the first",
                                    section.name.c_str(), first->line));
             continue;
         }
@@ -108,10 +109,12 @@ void CheckStructure(Checker& c) {
             known = known || ProfileNameMatches(section.name, name);
         }
         if (!known) {
-            std::string text = "unknown section [" + section.name + "]";
+            std::string text = "section [" + section.name + "]";
             text += ProfileNameMatches(section.name, kFoldersSection)
-                        ? ": only the installed Setup.ini has it, which install writes"
-                        : "; did you mean [" + std::string(Nearest(section.name, knownSections)) + "]?";
+                        ? " belongs to the installed Setup.ini, which install writes, so here it is never read; "
+                          "remove it"
+                        : " is unknown, so it is never read; did you mean [" +
+                              std::string(Nearest(section.name, knownSections)) + "]?";
             c.Warning(section.line, "unknown", text);
         }
         for (const ProfileEntry& entry : section.entries) {
@@ -120,12 +123,14 @@ void CheckStructure(Checker& c) {
             }
             if (!entry.hasValue) {
                 c.Warning(entry.line, "syntax",
-                          "line without \"=\": no entry; it hides a later \"" + entry.name + "=\" in this section");
+                          "a line without \"=\" is no entry, but it hides a later \"" + entry.name +
+                              "=\" in this section; remove it or add the \"=\"");
             }
             const ProfileEntry* firstEntry = FindProfileEntry(c.profile, section.name, entry.name);
             if (firstEntry != &entry && firstEntry != nullptr) {
                 c.Warning(entry.line, "duplicate",
-                          FormatString("\"%s\" again (first at line %d): Setup.exe reads only the first",
+                          FormatString("\"%s\" comes again (first at line %d), and Setup.exe reads only the first; "
+                                       "keep one of them",
                                        entry.name.c_str(), firstEntry->line));
             }
         }
@@ -151,13 +156,15 @@ void CheckKeyNames(Checker& c) {
             const SetupKey* key = KnownKey(sectionName, entry.name);
             if (key == nullptr) {
                 c.Warning(entry.line, "unknown",
-                          FormatString("unknown key \"%s\" in [%s]; did you mean \"%s\"?", entry.name.c_str(),
+                          FormatString("the key \"%s\" in [%s] is unknown, so it is never read; did you mean \"%s\"?",
+                                       entry.name.c_str(),
                                        sectionName, Nearest(entry.name, names)));
             } else if (key->source == KeySource::Installed) {
                 c.Warning(entry.line, "unknown",
-                          FormatString("%s belongs to the installed Setup.ini, which install writes: here it is "
-                                       "never read%s",
-                                       key->name, key == &keys::kDialogText ? "; write DialogUninstallText" : ""));
+                          FormatString("%s belongs to the installed Setup.ini, which install writes, so here it is "
+                                       "never read; %s",
+                                       key->name,
+                                       key == &keys::kDialogText ? "write DialogUninstallText instead" : "remove it"));
             }
         }
     }
@@ -183,12 +190,13 @@ std::vector<std::string> CheckList(Checker& c, const char* sectionName) {
         int number = ListNumber(entry.name);
         if (number == 0) {
             c.Warning(entry.line, "unknown",
-                      FormatString("\"%s\" in [%s] is no entry number (1, 2, 3, ...): never read", entry.name.c_str(),
-                                   sectionName));
+                      FormatString("\"%s\" in [%s] is no entry number (1, 2, 3, ...), so it is never read; number it",
+                                   entry.name.c_str(), sectionName));
         } else if (static_cast<std::size_t>(number) > list.size() + 1) {
             c.Error(entry.line, "list-gap",
-                    FormatString("entry %d comes after a gap: [%s] ends at entry %u, where %s", number, sectionName,
-                                 static_cast<unsigned>(list.size()),
+                    FormatString("entry %d comes after a gap, as [%s] ends at entry %u, where %s, so it is never "
+                                 "read; number the entries without gaps",
+                                 number, sectionName, static_cast<unsigned>(list.size()),
                                  list.empty() ? "there is no entry 1" : "the next number is missing or empty"));
         }
     }
@@ -207,7 +215,8 @@ void CheckTooLong(Checker& c) {
             if (Utf16Length(full) >= kMaxSettingLength &&
                 ProfileString(c.profile, section, entry.name, "", kReadSize) != full) {
                 c.Error(entry.line, "too-long",
-                        FormatString("the value of \"%s\" has %u characters; Setup.exe reads only the first %u",
+                        FormatString("the value of \"%s\" has %u characters, and Setup.exe reads only the first "
+                                     "%u; shorten it",
                                      entry.name.c_str(), static_cast<unsigned>(Utf16Length(full)), kMaxSettingLength));
             }
         }

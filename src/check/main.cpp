@@ -123,6 +123,6 @@ int main(int argc, char** argv) {
         std::printf("%s\n", Shown(FindingLine(finding)).c_str());
         (finding.severity == Severity::Error ? errors : warnings) += 1;
     }
-    std::printf("%u errors, %u warnings\n", errors, warnings);
+    std::printf("%u error%s, %u warning%s\n", errors, errors == 1 ? "" : "s", warnings, warnings == 1 ? "" : "s");
     return errors == 0 ? kExitClean : kExitErrors;
 }

@@ -44,21 +44,23 @@ void CheckMode(Checker& c, const std::vector<std::string>& files) {
     std::string mode = c.Read(keys::kMode);
     if (entry == nullptr || !entry->hasValue) {
         c.Error(entry != nullptr ? entry->line : 0, "mode",
-                "no Mode: Setup.exe started without a switch runs the patch instead of installing it; write "
+                "without Mode, Setup.exe started without a switch runs the patch instead of installing it; write "
                 "Mode=\"Install\"");
     } else if (!EqualsExactly(mode, "Install") && !EqualsExactly(mode, kInstalledMode)) {
         c.Error(entry->line, "mode",
                 "Mode " + Quoted(mode) +
                     (CompareNoCase(mode, "Install") == 0
-                         ? " is not \"Install\": letter case counts, so Setup.exe runs the patch instead of "
-                           "installing it"
+                         ? " is not \"Install\", and letter case counts, so Setup.exe runs the patch instead of "
+                           "installing it; write Mode=\"Install\""
                      : CompareNoCase(mode, kInstalledMode) == 0
-                         ? " is not \"Run\": letter case counts; it runs the patch all the same, but say so exactly"
-                         : " is neither \"Install\" nor \"Run\": Setup.exe started without a switch runs the patch"));
+                         ? " is not \"Run\", and letter case counts, though it runs the patch all the same; write "
+                           "Mode=\"Run\" or Mode=\"Install\""
+                         : " is neither \"Install\" nor \"Run\", so Setup.exe started without a switch runs the "
+                           "patch; write Mode=\"Install\""));
     } else if (EqualsExactly(mode, kInstalledMode) && !files.empty()) {
         c.Warning(entry->line, "run-mode",
-                  "Mode \"Run\" with [Files]: started without a switch (a double-click), Setup.exe runs the patch; "
-                  "only \"Setup.exe -install\" installs it");
+                  "with Mode \"Run\" beside [Files], a double-click on Setup.exe runs the patch, and only "
+                  "\"Setup.exe -install\" installs it; write Mode=\"Install\"");
     }
 }
 
@@ -74,8 +76,9 @@ void CheckWait(Checker& c) {
         }
         if (!no) {
             c.Warning(c.LineOf(*key), "wait",
-                      FormatString("%s=\"%s\" means no wait: only exactly \"1\" makes run mode wait", key->name,
-                                   value.c_str()));
+                      FormatString("%s=\"%s\" means no wait, as only exactly \"1\" makes run mode wait; write "
+                                   "%s=\"1\" to wait",
+                                   key->name, value.c_str(), key->name));
         }
     }
 }
@@ -140,8 +143,8 @@ void CheckExecute(Checker& c, const std::vector<std::string>& files) {
     if (!execute.empty() && !ListHolds(files, execute)) {
         c.Warning(c.LineOf(keys::kExecute), "execute",
                   "Execute " + Quoted(execute) +
-                      " is not in [Files]: run mode starts it from the installed folder, where install puts only "
-                      "Setup.exe and the [Files] entries");
+                      " is not in [Files], but run mode starts it from the installed folder, where install puts "
+                      "only Setup.exe and the [Files] entries; add it to [Files]");
     }
 }
 
@@ -149,8 +152,9 @@ void CheckExecuteCD(Checker& c) {
     std::string probe = c.Read(keys::kExecuteCD);
     if (NamesDrive(probe)) {
         c.Error(c.LineOf(keys::kExecuteCD), "execute-cd",
-                "ExecuteCD " + Quoted(probe) + " names a drive: run mode looks for it below the root of each CD-ROM "
-                "drive, as " + Quoted("E:\\" + probe) + ", which no file can be, so no drive ever qualifies");
+                "ExecuteCD " + Quoted(probe) + " names a drive, but run mode looks for it below the root of each "
+                "CD-ROM drive, as " + Quoted("E:\\" + probe) + ", which no file can be; write its path below the "
+                "disc's root");
     }
 }
 
@@ -158,7 +162,7 @@ void CheckGameDisc(Checker& c) {
     std::string volume = c.Read(keys::kVolume);
     std::string problem = LabelProblem(c.disc->label);
     if (!problem.empty()) {
-        c.Error(0, "disc-label", "the disc's label " + Quoted(c.disc->label) + " " + problem + "; give it another");
+        c.Error(0, "disc-label", "the disc's label " + Quoted(c.disc->label) + " " + problem + "; give the disc another label");
     } else if (!volume.empty() && CompareNoCase(volume, c.disc->label.c_str()) != 0) {
         c.Error(c.LineOf(keys::kVolume), "disc-label",
                 "Volume " + Quoted(volume) + " doesn't match the disc's label " + Quoted(c.disc->label) +
@@ -170,8 +174,10 @@ void CheckGameDisc(Checker& c) {
         if (item != MediumItem::File) {
             c.Error(c.LineOf(keys::kExecuteCD), "disc-file",
                     "ExecuteCD " + Quoted(probe) +
-                        (item == MediumItem::Folder ? " is a folder on the game disc: run mode rejects the disc"
-                                                    : " is not on the game disc: run mode rejects the disc"));
+                        (item == MediumItem::Folder ? " is a folder on the game disc, so run mode refuses the disc; "
+                                                      "name a file"
+                                                    : " is not on the game disc, so run mode refuses the disc; name "
+                                                      "a file that the disc holds"));
         }
     }
 }

@@ -22,16 +22,18 @@ void CheckAppName(Checker& c) {
     int line = c.LineOf(keys::kAppName);
     std::string bad = BadName(name);
     if (!bad.empty()) {
-        c.Error(line, "app-name", "AppName " + Quoted(name) + " names the Start-menu group and " + bad);
+        c.Error(line, "app-name",
+                "AppName " + Quoted(name) + " names the Start-menu group, and it " + bad + "; change it");
         return;
     }
     for (const char* special : kSpecialGroups) {
         if (CompareNoCase(name, special) == 0) {
             c.Error(line, "app-name",
-                    "AppName " + Quoted(name) + " is a folder of Windows' own in the Start menu" +
-                        (CompareNoCase(name, "StartUp") == 0 ? ": the patch's shortcuts would start at every logon"
-                                                             : ": the uninstall would empty it of the patch's "
-                                                               "shortcuts and try to remove it"));
+                    "AppName " + Quoted(name) + " is a folder of Windows' own in the Start menu, so " +
+                        (CompareNoCase(name, "StartUp") == 0 ? "the patch's shortcuts would start at every logon"
+                                                             : "the uninstall would empty it of the patch's "
+                                                               "shortcuts and try to remove it") +
+                        "; give the patch a name of its own");
         }
     }
 }
@@ -66,13 +68,14 @@ void CheckEscapes(Checker& c) {
         std::string value = c.Read(*key);
         if (key->use == KeyUse::Caption && value.find("\\n") != std::string::npos) {
             c.Warning(c.LineOf(*key), "escape",
-                      FormatString("\"\\n\" in %s is shown as it is: only texts break lines", key->name));
+                      FormatString("\"\\n\" in %s is shown as it is, as only texts break lines; remove it",
+                                   key->name));
         }
         for (std::size_t i = 0; key->use == KeyUse::Text && i + 1 < value.size(); ++i) {
             if (value[i] == '\\' && std::strchr("Nrt", value[i + 1]) != nullptr) {
                 c.Warning(c.LineOf(*key), "escape",
-                          FormatString("\"\\%c\" in %s is shown as it is: the only escape is \"\\n\"", value[i + 1],
-                                       key->name));
+                          FormatString("\"\\%c\" in %s is shown as it is, as the only escape is \"\\n\"; remove it",
+                                       value[i + 1], key->name));
                 break;
             }
         }
@@ -91,8 +94,8 @@ void CheckEmptyTexts(Checker& c) {
         if (entry != nullptr && entry->hasValue &&
             ProfileString(c.profile, key->section, key->name, "", kReadSize).empty()) {
             c.Warning(entry->line, "empty-text",
-                      FormatString("%s is empty, so Setup.exe shows its default \"%s\": an empty value can't make a "
-                                   "text empty",
+                      FormatString("%s is empty, so Setup.exe shows its default \"%s\", as an empty value can't "
+                                   "make a text empty; write the text or remove the line",
                                    key->name, key->defaultValue));
         }
     }
@@ -112,23 +115,26 @@ void CheckShortcuts(Checker& c, const std::vector<std::string>& files) {
         int line = c.LineOf(key);
         if (name.empty()) {
             c.Warning(line, "shortcut",
-                      FormatString("no %s: the shortcut is named \".lnk\", and shortcuts without names replace "
-                                   "each other",
+                      FormatString("without %s the shortcut is named \".lnk\", and shortcuts without names "
+                                   "replace each other; name it",
                                    key.name));
         } else if (std::string bad = BadName(name); !bad.empty()) {
-            c.Warning(line, "shortcut", FormatString("%s \"%s\" %s", key.name, name.c_str(), bad.c_str()));
+            c.Warning(line, "shortcut",
+                      FormatString("%s \"%s\" %s; rename it", key.name, name.c_str(), bad.c_str()));
         }
         for (std::size_t j = 0; j < i; ++j) {
             std::string earlier = c.Read(*shortcuts[j].key);
             if (!name.empty() && CompareNoCase(earlier, name.c_str()) == 0) {
                 c.Warning(line, "shortcut",
-                          FormatString("%s is the same as %s: the later shortcut replaces the earlier", key.name,
-                                       shortcuts[j].key->name));
+                          FormatString("%s is the same as %s, so the later shortcut replaces the earlier; give them "
+                                       "different names",
+                                       key.name, shortcuts[j].key->name));
             }
         }
         if (shortcuts[i].target != nullptr && !name.empty() && !ListHolds(files, shortcuts[i].target)) {
             c.Warning(line, "shortcut",
-                      FormatString("%s points to %s, which [Files] doesn't provide", key.name, shortcuts[i].target));
+                      FormatString("%s points to %s, which [Files] doesn't provide; add %s to [Files]", key.name,
+                                   shortcuts[i].target, shortcuts[i].target));
         }
     }
 }

@@ -15,6 +15,7 @@ expect() {  # expect STATUS DESCRIPTION -- COMMAND...
     fi
 }
 rm -rf "$work" && mkdir -p "$work/medium"
+
 expect 2 "no arguments" -- "$check"
 expect 2 "two media" -- "$check" "$work/medium" "$work/medium"
 expect 2 "unknown option" -- "$check" --gamedisc x "$work/medium"
@@ -24,7 +25,7 @@ cp "$sample"/* "$work/medium/"
 expect 2 "missing game disc" -- "$check" --game-disc "$work/none" "$work/medium"
 # The sample without the built programs: errors.
 expect 1 "errors" -- "$check" "$work/medium"
-grep -qx 'Setup.ini:0: error: \[no-setup-exe\] no Setup.exe on the medium' "$work/out" ||
+grep -qx 'Setup.ini:0: error: \[no-setup-exe\] no Setup.exe on the medium; put it beside Setup.ini' "$work/out" ||
     { echo "FAIL: finding line"; cat "$work/out"; failed=1; }
 tail -1 "$work/out" | grep -qx '3 errors, 0 warnings' || { echo "FAIL: count line"; cat "$work/out"; failed=1; }
 export SETUP_CHECK="$check"
@@ -34,7 +35,11 @@ expect 1 "make-medium with errors" -- "$make_medium" "$work/medium" "$work/bad.i
 touch "$work/medium/Setup.exe" "$work/medium/GamePatch.exe" "$work/medium/RallyFix.dll"
 printf 'Fake=1\r\n' >>"$work/medium/Setup.ini"
 expect 0 "warnings only" -- "$check" "$work/medium"
-tail -1 "$work/out" | grep -qx '0 errors, 1 warnings' || { echo "FAIL: count line"; cat "$work/out"; failed=1; }
+tail -1 "$work/out" | grep -qx '0 errors, 1 warning' || { echo "FAIL: count line"; cat "$work/out"; failed=1; }
+mv "$work/medium/Setup.exe" "$work/Setup.exe"
+expect 1 "one error" -- "$check" "$work/medium"
+tail -1 "$work/out" | grep -qx '1 error, 1 warning' || { echo "FAIL: count line"; cat "$work/out"; failed=1; }
+mv "$work/Setup.exe" "$work/medium/Setup.exe"
 [ "$("$check" --value general VOLUME "$work/medium")" = SKYRALLY ] || { echo "FAIL: --value"; failed=1; }
 
 # tools/make-medium reads its image back by the Joliet names that Windows
