@@ -16,6 +16,24 @@ expect() {  # expect STATUS DESCRIPTION -- COMMAND...
 }
 rm -rf "$work" && mkdir -p "$work/medium"
 
+# The guide's table of findings names every code with each kind it comes in,
+# and its example prints what the checker prints for it.
+guide=$(dirname "$0")/../../docs/setup-ini.md
+src=$(dirname "$0")/../../src/check
+perl -ne 'print lc("$1 $2\n") if /c\.(Error|Warning)\([^"]*"([a-z][a-z-]*)"/' "$src"/*.cpp | sort -u >"$work.code"
+perl -ne 'print "$2 $1\n" if /^\| `([a-z][a-z-]*)` \| (error|warning) \|/' "$guide" | sort -u >"$work.guide"
+diff "$work.code" "$work.guide" >/dev/null ||
+    { echo "FAIL: the guide's findings (+) against the checker's (-)"; diff "$work.code" "$work.guide"; failed=1; }
+mkdir -p "$work/example/Data"
+echo setup >"$work/example/Setup.exe"
+echo patch >"$work/example/GamePatch.exe"
+echo tracks >"$work/example/Data/Tracks.dat"
+awk '/^A medium holding/ { medium = 1 } medium && /^```/ { if (++fence == 2) exit; next } fence == 1' "$guide" |
+    sed 's/$/\r/' >"$work/example/Setup.ini"
+awk '/^\$ setup-check medium$/ { shown = 1; next } shown && /^```/ { exit } shown' "$guide" >"$work/example.guide"
+(cd "$work" && "$check" example) >"$work/example.out"
+diff "$work/example.out" "$work/example.guide" >/dev/null ||
+    { echo "FAIL: the guide's example output (+) against the checker's (-)"; diff "$work/example.out" "$work/example.guide"; failed=1; }
 expect 2 "no arguments" -- "$check"
 expect 2 "two media" -- "$check" "$work/medium" "$work/medium"
 expect 2 "unknown option" -- "$check" --gamedisc x "$work/medium"
