@@ -5,7 +5,7 @@
 #include <fstream>
 #include <vector>
 
-#include "check/profile.h"
+#include "check/text_encoding.h"
 
 namespace {
 
@@ -44,15 +44,6 @@ bool ReadBytes(std::ifstream& in, std::uint64_t offset, std::size_t size, std::s
 std::string WithoutTrailingSpaces(std::string text) {
     while (!text.empty() && text.back() == ' ') {
         text.pop_back();
-    }
-    return text;
-}
-
-std::string FromUcs2BigEndian(const std::string& bytes) {
-    std::string text;
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        unsigned long code = static_cast<unsigned char>(bytes[i]) << 8 | static_cast<unsigned char>(bytes[i + 1]);
-        text += AnsiCharacter(code);
     }
     return text;
 }
@@ -116,7 +107,7 @@ bool ReadImageLabel(const std::string& imagePath, std::string& label) {
         return false;
     }
     std::string id = volume.descriptor.substr(kVolumeIdOffset, kLabelFieldSize);
-    label = WithoutTrailingSpaces(volume.joliet ? FromUcs2BigEndian(id) : id);
+    label = WithoutTrailingSpaces(volume.joliet ? Utf8FromUtf16Bytes(id, 0, true) : Utf8FromAnsi(id));
     return true;
 }
 
@@ -129,9 +120,10 @@ bool OpenGameDisc(const std::string& path, GameDisc& disc, std::string& reason) 
         // Without the file the drive shows an empty label.
         std::string labelFile;
         if (FindOnMedium(path, kLabelFileName, &labelFile) == MediumItem::File && ReadWholeFile(labelFile, bytes)) {
-            // Wine takes the whole file up to its trailing blanks and line ends.
+            // Wine takes the whole file, in UTF-8, up to its trailing blanks
+            // and line ends.
             std::size_t end = bytes.find_last_not_of(" \t\r\n\v\f");
-            disc.label = end == std::string::npos ? std::string() : bytes.substr(0, end + 1);
+            disc.label = end == std::string::npos ? std::string() : ValidUtf8(bytes.substr(0, end + 1));
         }
         return true;
     }
@@ -158,7 +150,7 @@ MediumItem FindOnDisc(const GameDisc& disc, const std::string& relative) {
     }
     std::string record = volume.descriptor.substr(kRootRecordOffset, 34);
     for (const std::string& name : ResolvedPathNames(relative)) {
-        std::u32string wanted = FoldedAnsiName(name);
+        std::u32string wanted = FoldedUtf8Name(name);
         if ((static_cast<unsigned char>(record[25]) & kDirectoryFlag) == 0) {
             return MediumItem::Missing;
         }

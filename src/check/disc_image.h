@@ -14,10 +14,12 @@ constexpr std::size_t kMaxJolietName = 64;
 constexpr std::size_t kLabelFieldSize = 32;
 constexpr std::size_t kMaxJolietLabel = kLabelFieldSize / 2;
 
+// A disc known by its label alone, as a disc image will be before it is
+// made, has no path.
 struct GameDisc {
     std::string path;
     bool isImage = false;
-    std::string label;  // as Windows shows it
+    std::string label;  // as Windows shows it, in UTF-8
 };
 
 // Opens a folder or an image; false (with the reason) when it is neither.

@@ -17,7 +17,7 @@ struct Finding {
 
 // Every finding on the medium in `mediumDir` whose Setup.ini holds
 // `setupIni`, sorted by line; with `gameDisc`, also the run-mode checks
-// against the game's disc.
+// against the game's disc (only its label, for a disc without a path).
 std::vector<Finding> CheckMedium(const std::string& mediumDir, const std::string& setupIni, const GameDisc* gameDisc);
 
 // "Setup.ini:LINE: error: [CODE] text"

@@ -1,5 +1,7 @@
-// setup-check [--game-disc DIR] MEDIUM_DIR: the findings on a patch medium,
-// one a line, then the count. Exit status 0 without errors, 1 with errors,
+// setup-check [--game-disc DIR | --disc-label LABEL] MEDIUM_DIR: the findings
+// on a patch medium, one a line, then the count; run mode's against the
+// game's disc, or against a disc of that label only (as tools/make-medium
+// asks before it makes one). Exit status 0 without errors, 1 with errors,
 // 2 when the medium can't be checked.
 // setup-check --value SECTION KEY MEDIUM_DIR: one value of the medium's
 // Setup.ini as Setup.exe reads it (empty when it would take the default), for
@@ -15,6 +17,7 @@
 #include "check/findings.h"
 #include "check/medium_files.h"
 #include "check/profile.h"
+#include "check/text_encoding.h"
 #include "setupfile/settings.h"
 
 namespace {
@@ -24,8 +27,28 @@ constexpr int kExitErrors = 1;
 constexpr int kExitCannotCheck = 2;
 
 constexpr const char kUsage[] =
-    "usage: setup-check [--game-disc DIR] MEDIUM_DIR\n"
+    "usage: setup-check [--game-disc DIR | --disc-label LABEL] MEDIUM_DIR\n"
     "       setup-check --value SECTION KEY MEDIUM_DIR\n";
+
+// The checker's UTF-8 as the console shows it: a Linux terminal takes it as
+// it is; a Windows console program writes in the ANSI code page.
+std::string Shown(const std::string& utf8) {
+#ifdef _WIN32
+    return AnsiFromUtf8(utf8);
+#else
+    return utf8;
+#endif
+}
+
+// An argument in the checker's UTF-8: Windows hands a console program its
+// arguments in the ANSI code page.
+std::string FromCommandLine(const char* argument) {
+#ifdef _WIN32
+    return Utf8FromAnsi(argument);
+#else
+    return argument;
+#endif
+}
 
 int CannotCheck(const std::string& reason) {
     std::fprintf(stderr, "setup-check: %s\n", reason.c_str());
@@ -38,11 +61,15 @@ int main(int argc, char** argv) {
     std::string mediumDir;
     std::string gameDiscPath;
     bool gameDiscGiven = false;
+    const char* discLabel = nullptr;
     const char* valueSection = nullptr;
     const char* valueKey = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--game-disc") == 0 && i + 1 < argc && !gameDiscGiven) {
             gameDiscPath = argv[++i];
+            gameDiscGiven = true;
+        } else if (std::strcmp(argv[i], "--disc-label") == 0 && i + 1 < argc && !gameDiscGiven) {
+            discLabel = argv[++i];
             gameDiscGiven = true;
         } else if (std::strcmp(argv[i], "--value") == 0 && i + 2 < argc && valueKey == nullptr) {
             valueSection = argv[++i];
@@ -70,14 +97,13 @@ int main(int argc, char** argv) {
     }
     if (valueKey != nullptr) {
         std::string value = ProfileString(ParseProfile(bytes), valueSection, valueKey, "", kMaxSettingLength + 1);
-#ifndef _WIN32
-        value = Utf8FromAnsi(value);
-#endif
-        std::printf("%s\n", value.c_str());
+        std::printf("%s\n", Shown(value).c_str());
         return kExitClean;
     }
     GameDisc disc;
-    if (gameDiscGiven) {
+    if (discLabel != nullptr) {
+        disc.label = FromCommandLine(discLabel);
+    } else if (gameDiscGiven) {
         std::string reason;
         if (!OpenGameDisc(gameDiscPath, disc, reason)) {
             return CannotCheck(gameDiscPath + ": " + reason);
@@ -94,14 +120,9 @@ int main(int argc, char** argv) {
     unsigned errors = 0;
     unsigned warnings = 0;
     for (const Finding& finding : findings) {
-#ifdef _WIN32
-        std::printf("%s\n", FindingLine(finding).c_str());
-#else
-        // The ANSI text of Setup.ini as a Linux terminal shows it.
-        std::printf("%s\n", Utf8FromAnsi(FindingLine(finding)).c_str());
-#endif
+        std::printf("%s\n", Shown(FindingLine(finding)).c_str());
         (finding.severity == Severity::Error ? errors : warnings) += 1;
     }
-    std::printf("%u errors, %u warnings\n", errors, warnings);
+    std::printf("%u error%s, %u warning%s\n", errors, errors == 1 ? "" : "s", warnings, warnings == 1 ? "" : "s");
     return errors == 0 ? kExitClean : kExitErrors;
 }

@@ -7,7 +7,7 @@
 #include <system_error>
 #include <utility>
 
-#include "check/profile.h"
+#include "check/text_encoding.h"
 
 namespace fs = std::filesystem;
 
@@ -23,33 +23,11 @@ char32_t FoldedCharacter(char32_t code) {
     return code == 0x178 ? 0xFF : code;
 }
 
-#ifdef _WIN32
-// The file system itself ignores letter case; this only serves the scan.
+// Both hold UTF-8: the platform's own names, and Setup.ini's as the checker
+// reads them.
 bool SameNameOnDisk(const std::string& onDisk, const std::string& wanted) {
-    return FoldedAnsiName(onDisk) == FoldedAnsiName(wanted);
+    return FoldedUtf8Name(onDisk) == FoldedUtf8Name(wanted);
 }
-#else
-std::u32string FromUtf8(const std::string& utf8) {
-    std::u32string text;
-    for (std::size_t i = 0; i < utf8.size();) {
-        unsigned char c = static_cast<unsigned char>(utf8[i]);
-        std::size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : 4;
-        char32_t code = length == 1 ? c : length == 2 ? (c & 0x1F) : length == 3 ? (c & 0x0F) : (c & 0x07);
-        for (std::size_t k = 1; k < length && i + k < utf8.size(); ++k) {
-            code = (code << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        }
-        i += length;
-        text += code;
-    }
-    return text;
-}
-
-// Linux names files in UTF-8; Wine shows them to Windows programs in the
-// ANSI code page, which Setup.ini speaks.
-bool SameNameOnDisk(const std::string& onDisk, const std::string& wanted) {
-    return FoldedName(FromUtf8(onDisk)) == FoldedAnsiName(wanted);
-}
-#endif
 
 }  // namespace
 
@@ -60,12 +38,8 @@ std::u32string FoldedName(std::u32string name) {
     return name;
 }
 
-std::u32string FoldedAnsiName(const std::string& ansi) {
-    std::u32string name;
-    for (char c : ansi) {
-        name += FoldedCharacter(UnicodeCharacter(c));
-    }
-    return name;
+std::u32string FoldedUtf8Name(const std::string& utf8) {
+    return FoldedName(Utf32FromUtf8(utf8));
 }
 
 std::vector<std::string> PathNames(const std::string& relative) {
@@ -104,13 +78,8 @@ std::vector<std::string> ResolvedPathNames(const std::string& relative) {
 MediumItem FindOnMedium(const std::string& root, const std::string& relative, std::string* actualPath) {
     fs::path at(root);
     std::error_code error;
-    for (const std::string& ansiName : ResolvedPathNames(relative)) {
-#ifdef _WIN32
-        const std::string& name = ansiName;
-#else
-        std::string name = Utf8FromAnsi(ansiName);
-#endif
-        fs::path exact = at / name;
+    for (const std::string& name : ResolvedPathNames(relative)) {
+        fs::path exact = at / fs::u8path(name);
         if (fs::exists(exact, error)) {
             at = exact;
             continue;
@@ -118,8 +87,7 @@ MediumItem FindOnMedium(const std::string& root, const std::string& relative, st
         // A folder written on Linux may spell the name in another case.
         bool found = false;
         for (fs::directory_iterator it(at, error), end; !error && it != end; it.increment(error)) {
-            std::string candidate = it->path().filename().string();
-            if (SameNameOnDisk(candidate, ansiName)) {
+            if (SameNameOnDisk(it->path().filename().u8string(), name)) {
                 at = it->path();
                 found = true;
                 break;

@@ -7,7 +7,8 @@
 
 enum class MediumItem { Missing, File, Folder };
 
-// What `relative` (a name, or names joined by separators) names under `root`.
+// What `relative` (a name, or names joined by separators, in UTF-8) names
+// under `root`.
 // `actualPath` gets the path as it lies on disk when something is there.
 MediumItem FindOnMedium(const std::string& root, const std::string& relative, std::string* actualPath = nullptr);
 
@@ -25,5 +26,5 @@ std::vector<std::string> ResolvedPathNames(const std::string& relative);
 // A name as Windows compares file names: the letters that the ANSI code page
 // (Windows-1252) holds in both cases, accented ones too, in lower case.
 std::u32string FoldedName(std::u32string name);
-// The same of a name in that code page.
-std::u32string FoldedAnsiName(const std::string& ansi);
+// The same of a name in UTF-8.
+std::u32string FoldedUtf8Name(const std::string& utf8);

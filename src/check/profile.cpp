@@ -1,72 +1,59 @@
 #include "check/profile.h"
 
-#include <cstdint>
+#include <algorithm>
 #include <utility>
 
-namespace {
-
-// The characters of Windows-1252 from 0x80 to 0x9F; the five unassigned
-// positions stand for themselves, as the platform maps them.
-constexpr std::uint16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-}  // namespace
-
-char AnsiCharacter(unsigned long code) {
-    if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) {
-        return static_cast<char>(code);
-    }
-    for (unsigned i = 0; i < 32; ++i) {
-        if (kCp1252High[i] == code) {
-            return static_cast<char>(0x80 + i);
-        }
-    }
-    return '?';
-}
-
-char32_t UnicodeCharacter(char ansi) {
-    unsigned char c = static_cast<unsigned char>(ansi);
-    return (c >= 0x80 && c < 0xA0) ? kCp1252High[c - 0x80] : c;
-}
+#include "check/text_encoding.h"
 
 namespace {
 
-// UTF-8 after its byte-order mark; a broken sequence gives "?" per byte.
-std::string AnsiFromUtf8(const std::string& bytes, std::size_t from) {
-    std::string text;
-    std::size_t i = from;
-    while (i < bytes.size()) {
-        unsigned char c = static_cast<unsigned char>(bytes[i]);
-        std::size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        std::uint32_t code = length == 1 ? c : length == 2 ? (c & 0x1F) : length == 3 ? (c & 0x0F) : (c & 0x07);
-        bool whole = length != 0 && i + length <= bytes.size();
-        for (std::size_t k = 1; whole && k < length; ++k) {
-            unsigned char next = static_cast<unsigned char>(bytes[i + k]);
-            whole = (next >> 6) == 2;
-            code = (code << 6) | (next & 0x3F);
-        }
-        if (!whole) {
-            text += '?';
-            ++i;
-            continue;
-        }
-        text += AnsiCharacter(code);
-        i += length;
+// A file without a mark is taken for UTF-16 when its first units, up to this
+// many, all pair a NUL with another byte on the same side.
+constexpr std::size_t kUnmarkedUtf16Probe = 16;
+constexpr std::size_t kLeastUnmarkedUtf16Units = 2;
+
+// UTF-16 without a mark: the side of each unit that holds NUL, for ASCII
+// text; 0 for little-endian, 1 for big-endian, -1 for no UTF-16.
+int UnmarkedUtf16Side(const std::string& bytes) {
+    std::size_t units = std::min(bytes.size() / 2, kUnmarkedUtf16Probe);
+    if (units < kLeastUnmarkedUtf16Units) {
+        return -1;
     }
-    return text;
+    for (int side : {0, 1}) {
+        bool all = true;
+        for (std::size_t i = 0; all && i < units; ++i) {
+            all = bytes[2 * i + 1 - side] == '\0' && bytes[2 * i + side] != '\0';
+        }
+        if (all) {
+            return side;
+        }
+    }
+    return -1;
 }
 
-std::string AnsiFromUtf16(const std::string& bytes, bool bigEndian) {
-    std::string text;
-    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-        unsigned char first = static_cast<unsigned char>(bytes[i]);
-        unsigned char second = static_cast<unsigned char>(bytes[i + 1]);
-        std::uint32_t code = bigEndian ? (first << 8 | second) : (second << 8 | first);
-        text += (code >= 0xD800 && code <= 0xDFFF) ? '?' : AnsiCharacter(code);
+// The file's text in UTF-8, decoded as its author meant it: a file with a
+// mark, or UTF-16 without one, by that encoding; any other in the ANSI code
+// page.
+std::string DecodedText(const std::string& bytes, ProfileEncoding& encoding) {
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        encoding = ProfileEncoding::Utf8Bom;
+        return ValidUtf8(bytes.substr(3));
     }
-    return text;
+    if (bytes.compare(0, 2, "\xFF\xFE") == 0) {
+        encoding = ProfileEncoding::Utf16LeBom;
+        return Utf8FromUtf16Bytes(bytes, 2, false);
+    }
+    if (bytes.compare(0, 2, "\xFE\xFF") == 0) {
+        encoding = ProfileEncoding::Utf16BeBom;
+        return Utf8FromUtf16Bytes(bytes, 2, true);
+    }
+    int side = UnmarkedUtf16Side(bytes);
+    if (side >= 0) {
+        encoding = side == 0 ? ProfileEncoding::Utf16LeUnmarked : ProfileEncoding::Utf16BeUnmarked;
+        return Utf8FromUtf16Bytes(bytes, 0, side == 1);
+    }
+    encoding = ProfileEncoding::Ansi;
+    return Utf8FromAnsi(bytes);
 }
 
 std::string Trimmed(const std::string& text) {
@@ -108,46 +95,28 @@ void AddEntry(ProfileSection& section, ProfileEntry entry) {
     section.entries.push_back(std::move(entry));
 }
 
-bool IsQuote(char c) {
-    return c == '"' || c == '\'';
+bool IsQuote(char16_t c) {
+    return c == u'"' || c == u'\'';
 }
 
-// The reader's copy into a buffer of `size` characters. Of a value in
-// quotation marks the opening one is always skipped, but the closing one is
-// dropped only when the whole value fits; when it fits with no room to spare,
-// the last character before it goes too.
+// The reader's copy into a buffer of `size` characters (UTF-16 units). Of a
+// value in quotation marks the opening one is always skipped, but the
+// closing one is dropped only when the whole value fits; when it fits with no
+// room to spare, the last character before it goes too.
 std::string CopyEntry(const std::string& stored, std::size_t size) {
-    std::string value = CutAtNul(stored);
+    std::u16string value = Utf16FromUtf8(CutAtNul(stored));
     bool quoted = value.size() >= 2 && IsQuote(value[0]) && value.back() == value[0];
     if (quoted) {
         value.erase(0, 1);
     }
-    std::string copy = value.substr(0, size - 1);
+    std::u16string copy = value.substr(0, size - 1);
     if (quoted && size >= value.size() && !copy.empty()) {
         copy.pop_back();
     }
-    return copy;
+    return Utf8FromUtf16(copy);
 }
 
 }  // namespace
-
-std::string Utf8FromAnsi(const std::string& text) {
-    std::string utf8;
-    for (char c : text) {
-        char32_t code = UnicodeCharacter(c);
-        if (code < 0x80) {
-            utf8 += static_cast<char>(code);
-        } else if (code < 0x800) {
-            utf8 += static_cast<char>(0xC0 | (code >> 6));
-            utf8 += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            utf8 += static_cast<char>(0xE0 | (code >> 12));
-            utf8 += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            utf8 += static_cast<char>(0x80 | (code & 0x3F));
-        }
-    }
-    return utf8;
-}
 
 bool IsProfileBlank(unsigned char c) {
     return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == 0x1A;
@@ -167,19 +136,7 @@ bool ProfileNameMatches(const std::string& stored, const std::string& wanted) {
 
 Profile ParseProfile(const std::string& bytes) {
     Profile profile;
-    std::string text;
-    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        profile.encoding = ProfileEncoding::Utf8Bom;
-        text = AnsiFromUtf8(bytes, 3);
-    } else if (bytes.compare(0, 2, "\xFF\xFE") == 0) {
-        profile.encoding = ProfileEncoding::Utf16LeBom;
-        text = AnsiFromUtf16(bytes, false);
-    } else if (bytes.compare(0, 2, "\xFE\xFF") == 0) {
-        profile.encoding = ProfileEncoding::Utf16BeBom;
-        text = AnsiFromUtf16(bytes, true);
-    } else {
-        text = bytes;
-    }
+    std::string text = DecodedText(bytes, profile.encoding);
 
     AddSection(profile, ProfileSection{"", 0, {}, {}});
     int lineNumber = 0;

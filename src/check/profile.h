@@ -8,8 +8,9 @@
 #include <unordered_map>
 #include <vector>
 
-// How the bytes of the file were encoded.
-enum class ProfileEncoding { Ansi, Utf8Bom, Utf16LeBom, Utf16BeBom };
+// How the bytes of the file were encoded. Setup.exe reads a file in the
+// ANSI code page or in UTF-16 LE with its mark; it takes any other for ANSI.
+enum class ProfileEncoding { Ansi, Utf8Bom, Utf16LeBom, Utf16BeBom, Utf16LeUnmarked, Utf16BeUnmarked };
 
 struct ProfileEntry {
     std::string name;   // trimmed; may hold a NUL, which ends it for lookups
@@ -46,19 +47,12 @@ struct Profile {
     std::vector<ProfileOddLine> unclosedSectionLines;
 };
 
-// The file's bytes split into sections and entries. Files with a byte-order
-// mark are decoded and held in the ANSI code page (Windows-1252): characters
-// that it lacks become "?".
+// The file's bytes split into sections and entries, every name and value in
+// UTF-8. A file in UTF-16 LE with its mark is read as the platform's wide
+// reader reads it; an ANSI one in the ANSI code page (Windows-1252). Files in
+// other encodings, which Setup.exe misreads, are read as their authors meant
+// them, so that their other findings show too.
 Profile ParseProfile(const std::string& bytes);
-
-// A Unicode character in the ANSI code page (Windows-1252), "?" if it lacks it.
-char AnsiCharacter(unsigned long code);
-// The Unicode character of an ANSI one.
-char32_t UnicodeCharacter(char ansi);
-
-// ANSI text (Windows-1252) as UTF-8, as a Linux host names files and shows
-// text.
-std::string Utf8FromAnsi(const std::string& text);
 
 // Whether c is a blank that the reader trims around names and values.
 bool IsProfileBlank(unsigned char c);
@@ -73,9 +67,10 @@ const ProfileSection* FindProfileSection(const Profile& profile, const std::stri
 // not searched.
 const ProfileEntry* FindProfileEntry(const Profile& profile, const std::string& section, const std::string& key);
 
-// What GetPrivateProfileStringA places into a buffer of `size` characters
-// (terminator included, size at least 1) for the section and key, with
-// `defaultValue` for a missing key or a line without "=".
+// What the platform's reader places into a buffer of `size` characters
+// (UTF-16 units for the wide reader; terminator included, size at least 1)
+// for the section and key, with `defaultValue` for a missing key or a line
+// without "=".
 std::string ProfileString(const Profile& profile, const std::string& section, const std::string& key,
                           const std::string& defaultValue, std::size_t size);
 

@@ -14,6 +14,7 @@
 #include "check/findings.h"
 #include "check/medium_files.h"
 #include "check/profile.h"
+#include "check/text_encoding.h"
 
 namespace fs = std::filesystem;
 
@@ -40,22 +41,51 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-// Setup.ini names a file in the ANSI code page; a Linux host holds the name
-// in UTF-8.
-std::string OnDiskName(const std::string& ansi) {
-#ifdef _WIN32
-    return ansi;
-#else
-    return Utf8FromAnsi(ansi);
-#endif
+// The forms in which a row saves its Setup.ini, whose text is UTF-8 but for
+// the rows of ANSI bytes.
+enum class FileForm { Ansi, Utf16Le, Utf16Be, Utf16LeUnmarked };
+
+std::string Saved(const std::string& text, FileForm form) {
+    if (form == FileForm::Ansi) {
+        return text;
+    }
+    bool big = form == FileForm::Utf16Be;
+    std::string bytes = form == FileForm::Utf16Le ? "\xFF\xFE" : big ? "\xFE\xFF" : "";
+    auto unit = [&bytes, big](char32_t code) {
+        char high = static_cast<char>(code >> 8);
+        char low = static_cast<char>(code & 0xFF);
+        bytes += big ? std::string{high, low} : std::string{low, high};
+    };
+    for (char32_t code : Utf32FromUtf8(text)) {
+        if (code >= 0x10000) {
+            unit(0xD800 + ((code - 0x10000) >> 10));
+            unit(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            unit(code);
+        }
+    }
+    return bytes;
+}
+
+std::string Repeated(const std::string& text, int times) {
+    std::string repeated;
+    for (int i = 0; i < times; ++i) {
+        repeated += text;
+    }
+    return repeated;
 }
 
 // Files of the medium that only some rows list: one in a folder, one whose
-// name of 65 characters a disc with Joliet names can't hold.
+// name of 65 characters a disc with Joliet names can't hold, two of the 64
+// that it can (in 124 bytes of UTF-8 for the second), and one whose name no
+// ANSI code page holds.
 const std::string kFolderFile = "Data\\Tracks.dat";
 const std::string kLongName = std::string(61, 'L') + ".dat";
+const std::string kLongestJolietName = std::string(60, 'L') + ".dat";
+const std::string kLongestUnicodeName = Repeated("\u0141", 60) + ".dat";
+const std::string kUnicodeName = "\u0141\u00F3d\u017A \u0420\u0430\u043B\u043B\u0438 \u65E5\u672C.dat";
 
-// A medium with Setup.exe, the two files of kCleanIni and the two above, and
+// A medium with Setup.exe, the two files of kCleanIni and the five above, and
 // a game disc folder labelled RALLY holding Game\Rally.exe, under a fresh
 // folder.
 class MediumFolder {
@@ -69,8 +99,9 @@ public:
         fs::create_directories(Disc() / "Game");
         fs::create_directories(Medium() / "Data");
         for (const std::string& name : {std::string("Setup.exe"), std::string("GamePatch.exe"),
-                                        std::string("GamePatch.txt"), std::string("Data/Tracks.dat"), kLongName}) {
-            WriteFile(Medium() / name, "x");
+                                        std::string("GamePatch.txt"), std::string("Data/Tracks.dat"), kLongName,
+                                        kLongestJolietName, kLongestUnicodeName, kUnicodeName}) {
+            WriteFile(Medium() / fs::u8path(name), "x");
         }
         WriteFile(Disc() / "Game" / "Rally.exe", "x");
         // Wine drops the blanks and line ends at the end of the file.
@@ -110,7 +141,15 @@ struct FindingCase {
     bool withDisc = false;
     bool withoutSetupExe = false;
     const char* says = "";  // a piece of the finding's text, where the code alone doesn't tell
+    FileForm form = FileForm::Ansi;
+    bool launcherOfItsOwn = false;  // GamePatch.exe no copy of Setup.exe
 };
+
+// The medium's GamePatch.exe as the patch's own program, which no
+// Setup.exe started from the Start menu reaches.
+void GiveLauncherOfItsOwn(const MediumFolder& folder) {
+    WriteFile(folder.Medium() / "GamePatch.exe", "the patch's own program");
+}
 
 class FindingCodes : public ::testing::TestWithParam<FindingCase> {};
 
@@ -120,11 +159,15 @@ TEST_P(FindingCodes, GiveTheOneFindingOfTheMistake) {
     if (row.withoutSetupExe) {
         fs::remove(folder.Medium() / "Setup.exe");
     }
+    if (row.launcherOfItsOwn) {
+        GiveLauncherOfItsOwn(folder);
+    }
     GameDisc disc;
     std::string reason;
     ASSERT_TRUE(OpenGameDisc(folder.Disc().string(), disc, reason)) << reason;
     std::vector<Finding> findings =
-        CheckMedium(folder.Medium().string(), Replaced(kCleanIni, row.from, row.to), row.withDisc ? &disc : nullptr);
+        CheckMedium(folder.Medium().string(), Saved(Replaced(kCleanIni, row.from, row.to), row.form),
+                    row.withDisc ? &disc : nullptr);
     ASSERT_EQ(findings.size(), 1u) << Listed(findings);
     EXPECT_EQ(findings[0].code, row.code);
     EXPECT_EQ(findings[0].severity, row.severity);
@@ -149,20 +192,48 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FindingCase{"mode", "Mode=\"Install\"", "Mode=\"install\"", Severity::Error, 2},
         FindingCase{"run-mode", "Mode=\"Install\"", "Mode=\"Run\"", Severity::Warning, 2},
+        // The start shortcut starts GamePatch.exe: only a copy of Setup.exe
+        // there reaches run mode, whichever of its keys is set.
+        FindingCase{"run-mode", "", "", Severity::Warning, 5, false, false, "nothing a user clicks", FileForm::Ansi, true},
+        FindingCase{"run-mode", "Volume=\"RALLY\"\r\n", "", Severity::Warning, 5, false, false, "", FileForm::Ansi,
+                    true},
+        FindingCase{"run-mode", "Volume=\"RALLY\"\r\nExecuteCD=\"Game\\Rally.exe\"\r\nExecute=\"GamePatch.exe\"\r\n",
+                    "Execute=\"GamePatch.exe\"\r\n[PreloadDLLs]\r\n1=\"GamePatch.txt\"\r\n", Severity::Warning, 7, false,
+                    false, "", FileForm::Ansi, true},
         FindingCase{"list-gap", kFiles2, kFiles2 + "4=\"GamePatch.txt\"\r\n", Severity::Error, 15},
         FindingCase{"missing-file", kFiles2, kFiles2 + "3=\"Missing.txt\"\r\n", Severity::Error, 15},
+        // A name that no ANSI code page holds reaches the finding whole.
+        FindingCase{"missing-file", kFiles2, kFiles2 + "3=\"\u0141\u00F3d\u017A.txt\"\r\n", Severity::Error, 15, false,
+                    false, "\"\u0141\u00F3d\u017A.txt\"", FileForm::Utf16Le},
         FindingCase{"file-path", kFiles2, kFiles2 + "3=\"..\\GamePatch.txt\"\r\n", Severity::Error, 15},
+        // Windows takes these for devices, whatever the extension and the
+        // letter case, and with dots or blanks before the extension.
+        FindingCase{"file-path", kFiles2, kFiles2 + "3=\"nul.txt\"\r\n", Severity::Error, 15},
+        FindingCase{"file-path", kFiles2, kFiles2 + "3=\"Data\\Com1.dat\"\r\n", Severity::Error, 15, false,
+                    false, "\"Com1.dat\""},
+        FindingCase{"file-path", kFiles2, kFiles2 + "3=\"lpt9 ..dat\"\r\n", Severity::Error, 15},
+        FindingCase{"file-path", kFiles2, kFiles2 + "3=\"aux\\GamePatch.txt\"\r\n", Severity::Error, 15},
+        FindingCase{"file-path", kFiles2, kFiles2 + "3=\"CONOUT$\"\r\n", Severity::Error, 15},
+        FindingCase{"file-path", kFiles2, kFiles2 + "3=\"com\u00B9.log\"\r\n", Severity::Error, 15, false, false, "",
+                    FileForm::Utf16Le},
         FindingCase{"file-folder", kFiles2, kFiles2 + "3=\"" + kFolderFile + "\"\r\n", Severity::Warning, 15},
         FindingCase{"joliet-name", kFiles2, kFiles2 + "3=\"" + kLongName + "\"\r\n", Severity::Error, 15},
         FindingCase{"setup-file", kFiles2, kFiles2 + "3=\"setup.ini\"\r\n", Severity::Error, 15},
         FindingCase{"no-setup-exe", "", "", Severity::Error, 0, false, true},
         FindingCase{"target-folder", "TargetFolder=\"Rally Patch\"", "TargetFolder=\"..\\Windows\"", Severity::Error,
                     4},
+        // Windows drops the dots and blanks at the end of each part.
+        FindingCase{"target-folder", "TargetFolder=\"Rally Patch\"", "TargetFolder=\"Rally Inc.\"",
+                    Severity::Warning, 4, false, false, "the folder \"Rally Inc\""},
+        FindingCase{"target-folder", "TargetFolder=\"Rally Patch\"", "TargetFolder=\"Rally Ltd. \"",
+                    Severity::Warning, 4, false, false, "the folder \"Rally Ltd\""},
+        FindingCase{"target-folder", "TargetFolder=\"Rally Patch\"", "TargetFolder=\"Rally\\...\"",
+                    Severity::Error, 4, false, false, "only dots and blanks"},
         FindingCase{"app-name", "AppName=\"Rally Patch\"", "AppName=\"StartUp\"", Severity::Error, 3},
         // 222 characters: the installed Setup.exe reaches 255, the copy of GamePatch.exe stays at 259.
         FindingCase{"path-length", "TargetFolder=\"Rally Patch\"", "TargetFolder=\"" + std::string(222, 'x') + "\"",
                     Severity::Error, 4},
-        FindingCase{"too-long", kTextEnd, kTextEnd + "DialogInstallText=\"" + std::string(8189, 'a') + "\"\r\n",
+        FindingCase{"too-long", kTextEnd, kTextEnd + "ErrorCD=\"" + std::string(8189, 'a') + "\"\r\n",
                     Severity::Error, 12},
         FindingCase{"disc-label", "Volume=\"RALLY\"", "Volume=\"RALLY2\"", Severity::Error, 5, true},
         FindingCase{"disc-file", "ExecuteCD=\"Game\\Rally.exe\"", "ExecuteCD=\"Game\"", Severity::Error, 6, true},
@@ -172,6 +243,15 @@ INSTANTIATE_TEST_SUITE_P(
         FindingCase{"execute-cd", "ExecuteCD=\"Game", "ExecuteCD=\"D:\\Game", Severity::Error, 6, true},
         FindingCase{"wait", "Execute=\"GamePatch.exe\"\r\n", "Execute=\"GamePatch.exe\"\r\nWaitExecute=\"yes\"\r\n",
                     Severity::Warning, 8},
+        // The heading shows one line of 194 pixels, the body five of 291.
+        FindingCase{"dialog-text", "AppName=\"Rally Patch\"",
+                    "AppName=\"Harbor Lights, the Lantern Works Ltd. patch 2.0.2 by Lantern\"", Severity::Warning, 3,
+                    false, false, "shows only \"Harbor Lights, the Lantern Works Ltd.\""},
+        FindingCase{"dialog-text", kTextEnd,
+                    kTextEnd + "DialogInstallText=\"Patch 2.0.2 for Harbor Lights.\\n\\nIt fixes the lantern "
+                               "works and the harbor lights, the ferry timetable and the fog horn, the night "
+                               "sky over the bay and the sound of the surf.\\n\\nPress Install.\"\r\n",
+                    Severity::Warning, 12, false, false, "takes 7 lines"},
         FindingCase{"escape", kTextEnd, kTextEnd + "DialogExit=\"E\\nxit\"\r\n", Severity::Warning, 12},
         FindingCase{"empty-text", kTextEnd, kTextEnd + "ErrorHeader=\"\"\r\n", Severity::Warning, 12},
         FindingCase{"unknown", "Mode=\"Install\"\r\n", "Mode=\"Install\"\r\nAppNme=\"Rally\"\r\n", Severity::Warning,
@@ -179,9 +259,20 @@ INSTANTIATE_TEST_SUITE_P(
         FindingCase{"shortcut", "ShortcutReadMe=\"Read me\"", "ShortcutReadMe=\"start\"", Severity::Warning, 10},
         FindingCase{"volume", "Volume=\"RALLY\"", "Volume=\"RALLY PATCH DISC 1\"", Severity::Warning, 5, false, false,
                     "only a disc without them"},
-        FindingCase{"volume", "Volume=\"RALLY\"", "Volume=\"" + std::string(33, 'R') + "\"", Severity::Warning, 5,
-                    false, false, "no disc will match"},
-        FindingCase{"encoding", "AppName=\"Rally Patch\"", "AppName=\"Rally \xC9t\xE9\"", Severity::Warning, 3},
+        // No disc can carry these: run mode never finds one.
+        FindingCase{"volume", "Volume=\"RALLY\"", "Volume=\"" + std::string(33, 'R') + "\"", Severity::Error, 5,
+                    false, false, "never finds the disc"},
+        FindingCase{"volume", "Volume=\"RALLY\"", "Volume=\"RALLY*\"", Severity::Error, 5, false, false,
+                    "holds \"*\""},
+        FindingCase{"encoding", "AppName=\"Rally Patch\"", "AppName=\"Rally \xC9t\xE9\"", Severity::Warning, 3, false,
+                    false, "machines whose ANSI code page"},
+        FindingCase{"encoding", "AppName=\"Rally Patch\"", "AppName=\"\u0142atka Rally\"", Severity::Warning, 3, false,
+                    false, "\"\u0142atka\" is UTF-8 saved without a byte-order mark, which Windows reads in the ANSI "
+                           "code page on every machine (\"\u00C5\u201Aatka\" on a Western European one)"},
+        FindingCase{"encoding", "", "\xEF\xBB\xBF", Severity::Error, 1, false, false, "UTF-8 byte-order mark"},
+        FindingCase{"encoding", "", "", Severity::Error, 1, false, false, "UTF-16 BE", FileForm::Utf16Be},
+        FindingCase{"encoding", "", "", Severity::Error, 1, false, false, "without a byte-order mark",
+                    FileForm::Utf16LeUnmarked},
         FindingCase{"duplicate", kFiles2, kFiles2 + "2=\"Other.txt\"\r\n", Severity::Warning, 15},
         FindingCase{"syntax", kTextEnd, kTextEnd + "DialogExit\r\n", Severity::Warning, 12},
         FindingCase{"preload", kFiles2, kFiles2 + "[PreloadDLLs]\r\n1=\"Fix.dll\"\r\n", Severity::Warning, 16},
@@ -195,6 +286,8 @@ struct WorkingCase {
     const char* what;
     std::string from;  // a piece of kCleanIni ...
     std::string to;    // ... and what replaces it
+    FileForm form = FileForm::Ansi;
+    bool launcherOfItsOwn = false;  // GamePatch.exe no copy of Setup.exe
 };
 
 class WorkingMedia : public ::testing::TestWithParam<WorkingCase> {};
@@ -202,8 +295,11 @@ class WorkingMedia : public ::testing::TestWithParam<WorkingCase> {};
 TEST_P(WorkingMedia, GiveNoFinding) {
     const WorkingCase& row = GetParam();
     MediumFolder folder;
+    if (row.launcherOfItsOwn) {
+        GiveLauncherOfItsOwn(folder);
+    }
     std::vector<Finding> findings =
-        CheckMedium(folder.Medium().string(), Replaced(kCleanIni, row.from, row.to), nullptr);
+        CheckMedium(folder.Medium().string(), Saved(Replaced(kCleanIni, row.from, row.to), row.form), nullptr);
     EXPECT_TRUE(findings.empty()) << Listed(findings);
 }
 
@@ -215,6 +311,24 @@ INSTANTIATE_TEST_SUITE_P(
         // Copied into the installed file, where uninstall reads it.
         WorkingCase{"ErrorUninstall", kTextEnd, kTextEnd + "ErrorUninstall=\"Close the game\"\r\n"},
         // The longest label that a Joliet disc shows.
+        WorkingCase{"JolietNameOfSixtyFourCharacters", kFiles2, kFiles2 + "3=\"" + kLongestJolietName + "\"\r\n"},
+        // Setup.exe reads UTF-16 LE with its mark whole: names and texts in
+        // any language, their lengths counted in characters.
+        WorkingCase{"Utf16LeWithLettersOfAnyLanguage", kTextEnd + "[Files]\r\n",
+                    kTextEnd + "DialogInstallText=\"\u0141atka \u2014 \u0420\u0430\u043B\u043B\u0438 \U0001F3CE\"\r\n[Files]\r\n3=\"" +
+                        kUnicodeName + "\"\r\n4=\"" + kLongestUnicodeName + "\"\r\n",
+                    FileForm::Utf16Le},
+        // Without run mode's keys the start shortcut has nothing to reach
+        // but the patch's own program.
+        WorkingCase{"NoRunModeWithALauncherOfItsOwn", "Volume=\"RALLY\"\r\nExecuteCD=\"Game\\Rally.exe\"\r\n", "",
+                    FileForm::Ansi, true},
+        // Five lines fill the body; 192 of the heading's 194 pixels show whole.
+        WorkingCase{"FullDialog", kTextEnd,
+                    kTextEnd + "DialogInstallText=\"Patch 2.0.2 for Harbor Lights.\\n\\nIt fixes the lantern "
+                               "works and the harbor lights, the ferry timetable and the fog horn.\\nPress "
+                               "Install.\"\r\n"},
+        WorkingCase{"HeadingNearlyFull", "AppName=\"Rally Patch\"",
+                    "AppName=\"Harbor Lights, the Lantern Works Ltd. v2\""},
         WorkingCase{"VolumeOfSixteenCharacters", "Volume=\"RALLY\"", "Volume=\"RALLY PATCH DISC\""},
         // Empty is its default.
         WorkingCase{"EmptyTextWithoutDefault", kTextEnd, kTextEnd + "DialogInstallText=\"\"\r\n"},
@@ -287,9 +401,9 @@ TEST(CheckMedium, SamplePatchChecksClean) {
 TEST(FindOnMedium, FindsNamesAsWindowsDoes) {
     MediumFolder folder;
     // Windows finds a file whatever the case of its letters.
-    WriteFile(folder.Medium() / OnDiskName("Th\xE9.txt"), "x");
-    EXPECT_EQ(FindOnMedium(folder.Medium().string(), "tH\xE9.TXT"), MediumItem::File);
-    EXPECT_EQ(FindOnMedium(folder.Medium().string(), "th\xC9.txt"), MediumItem::File);
+    WriteFile(folder.Medium() / fs::u8path("Th\u00E9.txt"), "x");
+    EXPECT_EQ(FindOnMedium(folder.Medium().string(), "tH\u00E9.TXT"), MediumItem::File);
+    EXPECT_EQ(FindOnMedium(folder.Medium().string(), "th\u00C9.txt"), MediumItem::File);
     EXPECT_EQ(FindOnMedium(folder.Medium().string(), "the.txt"), MediumItem::Missing);
     EXPECT_EQ(FindOnMedium(folder.Disc().string(), "/GAME\\rally.exe"), MediumItem::File);
     EXPECT_EQ(FindOnMedium(folder.Disc().string(), "game"), MediumItem::Folder);
@@ -300,7 +414,7 @@ TEST(FindOnMedium, FindsNamesAsWindowsDoes) {
 
 TEST(GameDiscImage, GivesTheJolietLabelAndItsFiles) {
     MediumFolder folder;
-    WriteFile(folder.Disc() / "Game" / OnDiskName("Caf\xE9.exe"), "x");
+    WriteFile(folder.Disc() / "Game" / fs::u8path("Caf\u00E9.exe"), "x");
     fs::path image = folder.Root() / "disc.iso";
     std::string command = "xorriso -as mkisofs -quiet -input-charset UTF-8 -J -V \"Rally Disc 2026\" -o \"" +
                           image.string() + "\" \"" + folder.Disc().string() + "\" >/dev/null 2>&1";
@@ -318,7 +432,7 @@ TEST(GameDiscImage, GivesTheJolietLabelAndItsFiles) {
     EXPECT_EQ(FindOnDisc(disc, "Game\\Rally.exe\\x"), MediumItem::Missing);
     // Names compare as on a folder drive: accented letters ignore case too, and
     // ".." stops at the root.
-    EXPECT_EQ(FindOnDisc(disc, "GAME\\CAF\xC9.EXE"), MediumItem::File);
+    EXPECT_EQ(FindOnDisc(disc, "GAME\\CAF\u00C9.EXE"), MediumItem::File);
     EXPECT_EQ(FindOnDisc(disc, "..\\Game\\Rally.exe"), MediumItem::File);
 }
 

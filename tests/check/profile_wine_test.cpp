@@ -1,6 +1,8 @@
 // The checker's profile reader against the platform's own: generated files
 // full of awkward spacing, quotation marks, letter case, duplicates, odd and
-// long lines, each read key by key by both; every value must agree.
+// long lines, each read key by key by both; every value must agree. ANSI
+// files go to the ANSI reader, UTF-16 LE ones with letters of any language
+// to the wide reader.
 
 #include <windows.h>
 
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "check/profile.h"
+#include "check/text_encoding.h"
 #include "test_env.h"
 
 namespace {
@@ -46,6 +49,15 @@ const std::string kValues[] = {"Install", "install", "a b", "\"quoted\"", "'sing
                                "", "\xE9t\xE9 \x80\x81\x9F\xFF", std::string("nul\0after", 9),
                                std::string("\"nul\0\"", 6), "\"  \"", "x ; not a comment"};
 const std::string kDefaults[] = {"dflt", "", "d  ", " ", "\"q\"", "'", "a b"};
+// What only a UTF-16 file holds, in UTF-8: letters of no ANSI code page, a
+// character of two UTF-16 units, and blanks beyond ASCII.
+const std::string kUnicodeSections[] = {"\u0420\u0430\u0437\u0434\u0435\u043B", "\u0420\u0410\u0417\u0414\u0415\u041B",
+                                        "\u65E5\u672C"};
+const std::string kUnicodeKeys[] = {"\u041A\u043B\u044E\u0447", "\u041A\u041B\u042E\u0427", "\u0142", "\u0141",
+                                    "\U0001F3CE"};
+const std::string kUnicodeBlanks[] = {"\u3000", "\u2003", "\u00A0", "\uFEFF"};
+const std::string kUnicodeValues[] = {"\u0141\u00F3d\u017A \u2014 \u65E5\u672C", "\"\u0420\u0430\u043B\u043B\u0438\"",
+                                      "\U0001F3CE\U0001F3CE", "\u3000inner\u3000", "'\u0142'"};
 
 std::string LongValue(Generator& generator) {
     static const std::size_t lengths[] = {8186, 8187, 8188, 8189, 8190, 8191, 9000};
@@ -64,43 +76,55 @@ struct GeneratedFile {
     std::vector<std::string> keys;
 };
 
-GeneratedFile Generate(Generator& generator) {
+// ANSI bytes, or with `unicode` the text of a UTF-16 file in UTF-8.
+GeneratedFile Generate(Generator& generator, bool unicode) {
     GeneratedFile file;
-    if (generator.OneIn(15)) {
+    // Both readers take this pool's ANSI text; a UTF-16 file now and then
+    // has a piece of the other instead.
+    auto pick = [&generator, unicode](const auto& pool, const auto& unicodePool) {
+        if (unicode && generator.OneIn(4)) {
+            return generator.Pick(unicodePool);
+        }
+        const std::string& ansi = generator.Pick(pool);
+        return unicode ? Utf8FromAnsi(ansi) : ansi;
+    };
+    // Windows reads a UTF-8 file as ANSI, Wine by its mark: only their
+    // common ground is compared.
+    if (!unicode && generator.OneIn(15)) {
         file.bytes += "\xEF\xBB\xBF";
     }
     std::size_t lines = 4 + generator.Below(30);
     for (std::size_t i = 0; i < lines; ++i) {
-        std::string line = generator.Pick(kBlanks);
+        std::string line = pick(kBlanks, kUnicodeBlanks);
         std::size_t kind = generator.Below(20);
         if (kind < 4) {
-            const std::string& section = generator.Pick(kSections);
+            std::string section = pick(kSections, kUnicodeSections);
             file.sections.push_back(section);
-            line += "[" + generator.Pick(kBlanks) + section + generator.Pick(kBlanks) + "]";
+            line += "[" + pick(kBlanks, kUnicodeBlanks) + section + pick(kBlanks, kUnicodeBlanks) + "]";
             if (generator.OneIn(5)) {
                 line += " junk]";
             }
         } else if (kind == 4) {
             line += generator.OneIn(2) ? "; comment=1" : "[unclosed";
         } else if (kind == 5) {
-            const std::string& key = generator.Pick(kKeys);
+            std::string key = pick(kKeys, kUnicodeKeys);
             file.keys.push_back(key);
             line += key;  // a line without "="
         } else if (kind == 6) {
-            line += std::string("K\0ey", 4) + "=" + generator.Pick(kValues);
+            line += std::string("K\0ey", 4) + "=" + pick(kValues, kUnicodeValues);
         } else {
-            const std::string& key = generator.Pick(kKeys);
+            std::string key = pick(kKeys, kUnicodeKeys);
             file.keys.push_back(key);
-            std::string value = generator.OneIn(12) ? LongValue(generator) : generator.Pick(kValues);
-            line += key + generator.Pick(kBlanks) + "=" + generator.Pick(kBlanks) + value;
+            std::string value = generator.OneIn(12) ? LongValue(generator) : pick(kValues, kUnicodeValues);
+            line += key + pick(kBlanks, kUnicodeBlanks) + "=" + pick(kBlanks, kUnicodeBlanks) + value;
         }
-        file.bytes += line + generator.Pick(kBlanks) + generator.Pick(kLineEnds);
+        file.bytes += line + pick(kBlanks, kUnicodeBlanks) + generator.Pick(kLineEnds);
     }
     if (generator.OneIn(6)) {
         file.bytes.pop_back();  // no line end after the last line
     }
-    file.sections.push_back(generator.Pick(kSections));
-    file.keys.push_back(generator.Pick(kKeys));
+    file.sections.push_back(pick(kSections, kUnicodeSections));
+    file.keys.push_back(pick(kKeys, kUnicodeKeys));
     file.keys.push_back("K");
     return file;
 }
@@ -115,26 +139,55 @@ std::string Shown(const std::string& text) {
     return "\"" + shown + (text.size() > 60 ? "\"... (" + std::to_string(text.size()) + ")" : "\"");
 }
 
-TEST(ProfileReader, AgreesWithGetPrivateProfileStringA) {
+std::wstring Wide(const std::string& utf8) {
+    std::u16string units = Utf16FromUtf8(utf8);
+    return std::wstring(units.begin(), units.end());
+}
+
+// What the platform's reader gives, in UTF-8 as the checker holds it: the
+// ANSI reader with ANSI names, the wide one with UTF-8 names.
+std::string PlatformValue(bool unicode, const std::string& path, const std::string& section, const std::string& key,
+                          const std::string& fallback, std::size_t size) {
+    if (!unicode) {
+        static char buffer[kReadSize + 2];
+        DWORD length = GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback.c_str(), buffer,
+                                                static_cast<DWORD>(size), path.c_str());
+        return Utf8FromAnsi(std::string(buffer, length));
+    }
+    static wchar_t buffer[kReadSize + 2];
+    DWORD length = GetPrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(), Wide(fallback).c_str(), buffer,
+                                            static_cast<DWORD>(size), Wide(path).c_str());
+    return Utf8FromUtf16(std::u16string(buffer, buffer + length));
+}
+
+// Generated files read key by key by both readers: a UTF-16 file is saved
+// with its mark.
+void CompareWithPlatform(bool unicode, unsigned seed) {
     testenv::ScratchFolder folder("profiles");
-    Generator generator(20261207);
-    static char buffer[kReadSize + 2];
+    Generator generator(seed);
     int compared = 0;
     int differences = 0;
     for (int n = 0; n < kGeneratedFiles && differences < 20; ++n) {
-        GeneratedFile file = Generate(generator);
+        GeneratedFile file = Generate(generator, unicode);
+        std::string bytes = file.bytes;
+        if (unicode) {
+            bytes = "\xFF\xFE";
+            for (char16_t unit : Utf16FromUtf8(file.bytes)) {
+                bytes += static_cast<char>(unit & 0xFF);
+                bytes += static_cast<char>(unit >> 8);
+            }
+        }
         // A name of its own per file: the platform may keep a file it has read.
         std::string path = folder / ("case" + std::to_string(n) + ".ini");
-        ASSERT_TRUE(testenv::WriteFileBytes(path, file.bytes));
-        Profile profile = ParseProfile(file.bytes);
+        ASSERT_TRUE(testenv::WriteFileBytes(path, bytes));
+        Profile profile = ParseProfile(bytes);
         for (const std::string& section : file.sections) {
             for (const std::string& key : file.keys) {
                 const std::string& fallback = generator.Pick(kDefaults);
                 std::size_t size = generator.OneIn(8) ? 2 + generator.Below(6) : kReadSize;
-                DWORD length = GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback.c_str(), buffer,
-                                                        static_cast<DWORD>(size), path.c_str());
-                std::string platform(buffer, length);
-                std::string ours = ProfileString(profile, section, key, fallback, size);
+                std::string platform = PlatformValue(unicode, path, section, key, fallback, size);
+                auto utf8 = [unicode](const std::string& text) { return unicode ? text : Utf8FromAnsi(text); };
+                std::string ours = ProfileString(profile, utf8(section), utf8(key), utf8(fallback), size);
                 ++compared;
                 if (platform != ours) {
                     ++differences;
@@ -147,6 +200,14 @@ TEST(ProfileReader, AgreesWithGetPrivateProfileStringA) {
     }
     EXPECT_EQ(differences, 0);
     EXPECT_GT(compared, kGeneratedFiles * 10);
+}
+
+TEST(ProfileReader, AgreesWithGetPrivateProfileStringA) {
+    CompareWithPlatform(false, 20261207);
+}
+
+TEST(ProfileReader, ReadsUtf16AsGetPrivateProfileStringW) {
+    CompareWithPlatform(true, 20261208);
 }
 
 }  // namespace
