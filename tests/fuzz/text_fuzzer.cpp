@@ -10,6 +10,7 @@
 #include "app/command_line.h"
 #include "app/mode_choice.h"
 #include "check/profile.h"
+#include "check/text_encoding.h"
 #include "setupfile/journal_lines.h"
 #include "setupfile/record_path.h"
 #include "setupfile/text.h"
@@ -39,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Profile profile = ParseProfile(bytes);
     for (const ProfileSection& section : profile.sections) {
         for (const ProfileEntry& entry : section.entries) {
-            if (ProfileString(profile, section.name, entry.name, "default", kSmallRead).size() >= kSmallRead) {
+            // Counted as the wide reader counts: in UTF-16 units.
+            if (Utf16Length(ProfileString(profile, section.name, entry.name, "default", kSmallRead)) >= kSmallRead) {
                 std::abort();  // the terminator must still fit
             }
         }

@@ -47,7 +47,7 @@ TEST(Journal, EndsBeforeALastLineCutShort) {
     const std::string whole = Written(kEntries);
     std::vector<JournalEntry> read;
     ASSERT_TRUE(ReadJournal(whole.substr(0, whole.size() - 3), read));
-    EXPECT_TRUE(SameEntries(read, {kEntries[0], kEntries[1], kEntries[2]}));
+    EXPECT_TRUE(SameEntries(read, {kEntries[0], kEntries[1], kEntries[2], kEntries[3]}));
     // Cut inside its header: nothing was changed yet.
     for (std::size_t length : {std::size_t{0}, std::size_t{5}, JournalHeaderLine().size() - 1}) {
         ASSERT_TRUE(ReadJournal(JournalHeaderLine().substr(0, length), read)) << length;
