@@ -20,55 +20,57 @@ std::int64_t StreamSize(std::FILE* file) {
 
 // A source that ends early or a destination that takes less than it is given
 // (a full disk) fails the copy: install must not go on over a truncated file.
-bool CopyContents(std::FILE* from, std::FILE* to, CopyBuffer& buffer, std::int64_t& size) {
+CopyResult CopyContents(std::FILE* from, std::FILE* to, CopyBuffer& buffer, std::int64_t& size,
+                        ProgressWindow& progress) {
     size = StreamSize(from);
     std::int64_t remaining = size;
     if (remaining < 0) {
-        return false;
+        return CopyResult::Failed;
     }
     while (remaining != 0) {
         const std::size_t chunk = remaining > static_cast<std::int64_t>(sizeof(buffer.bytes))
                                       ? sizeof(buffer.bytes)
                                       : static_cast<std::size_t>(remaining);
-        if (std::fread(buffer.bytes, 1, chunk, from) != chunk) {
-            return false;
-        }
-        if (std::fwrite(buffer.bytes, 1, chunk, to) != chunk) {
-            return false;
+        if (std::fread(buffer.bytes, 1, chunk, from) != chunk || std::fwrite(buffer.bytes, 1, chunk, to) != chunk) {
+            return CopyResult::Failed;
         }
         remaining -= static_cast<std::int64_t>(chunk);
+        // The copy waits while the user is asked.
+        if (AdvanceProgress(progress, chunk) && ConfirmCancel(progress)) {
+            return CopyResult::Cancelled;
+        }
     }
-    return true;
+    return CopyResult::Copied;
 }
 
 }  // namespace
 
-bool CopyFileThroughBuffer(const std::wstring& source, const std::wstring& destination, CopyBuffer& buffer,
-                           std::uint64_t& copiedBytes) {
+CopyResult CopyFileThroughBuffer(const std::wstring& source, const std::wstring& destination, CopyBuffer& buffer,
+                                 std::uint64_t& copiedBytes, ProgressWindow& progress) {
     // Byte streams: the files are copied unchanged, without newline translation.
     std::FILE* from = _wfopen(source.c_str(), L"rb");
     if (from == nullptr) {
-        return false;
+        return CopyResult::Failed;
     }
     std::FILE* to = _wfopen(destination.c_str(), L"wb");
     if (to == nullptr) {
         (void)std::fclose(from);
-        return false;
+        return CopyResult::Failed;
     }
     std::int64_t size = 0;
-    const bool copied = CopyContents(from, to, buffer, size);
+    const CopyResult result = CopyContents(from, to, buffer, size, progress);
     // Only read from: its close can't lose data.
     (void)std::fclose(from);
     // What the stream still holds is written by a flush of its own: Wine's
     // fclose reports success even when its final write fails on a full disk.
     const bool flushed = std::fflush(to) == 0;
     const bool closed = std::fclose(to) == 0;
-    if (copied && flushed && closed) {
+    if (result == CopyResult::Copied && flushed && closed) {
         copiedBytes += static_cast<std::uint64_t>(size);
-        return true;
+        return CopyResult::Copied;
     }
     // The caller never records a failed copy, so its roll-back wouldn't
     // remove the partial file.
     (void)_wremove(destination.c_str());
-    return false;
+    return result == CopyResult::Cancelled ? result : CopyResult::Failed;
 }

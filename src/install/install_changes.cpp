@@ -26,11 +26,22 @@ constexpr std::size_t kSetAsideNameSize = 32;
 // Attributes in the journal: eight hex digits and the terminator.
 constexpr std::size_t kAttributesDetailSize = 9;
 
-// The write that follows opens the file as the C library's "wb" does: for
-// writing, sharing reading and writing. A file that refuses this now
-// (read-only, or held by a program) would refuse the write as well, so it
-// stays where it is and the copy fails as it always did.
-bool CanBeOpenedForWriting(const std::wstring& path) {
+}  // namespace
+
+bool IsHeld(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        // A read-only mark refuses the write too, but nobody holds the file.
+        const DWORD error = GetLastError();
+        return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+    }
+    // Opened only to ask; nothing was written.
+    (void)CloseHandle(file);
+    return false;
+}
+
+bool CanBeReplaced(const std::wstring& path) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -40,6 +51,8 @@ bool CanBeOpenedForWriting(const std::wstring& path) {
     (void)CloseHandle(file);
     return true;
 }
+
+namespace {
 
 // A name in the folder of `path` that nothing uses. It is not reserved: a
 // start after a kill must be able to tell from its being there that the
@@ -187,12 +200,16 @@ bool MakeWayFor(const std::wstring& path, InstallChanges& changes) {
         }
         return RecordNewFile(path, changes);
     }
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || !CanBeOpenedForWriting(path)) {
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return false;
     }
+    // A file to keep only moves: a read-only one of the game's goes as well.
     const std::wstring kept = KeptPathFor(path, changes);
     if (!kept.empty()) {
         return Keep(path, kept, changes);
+    }
+    if (!CanBeReplaced(path)) {
+        return false;
     }
     std::wstring setAside = SetAside(path, changes);
     if (setAside.empty()) {

@@ -44,6 +44,15 @@ struct InstallChanges {
 // Whether anything, a file or a folder, is at `path`.
 bool PathExists(const std::wstring& path);
 
+// Whether the file at `path` can be written over as the copy writes it (as
+// the C library's "wb" does: for writing, sharing reading and writing). One
+// that refuses this now (read-only, or held by a program) would refuse the
+// write as well.
+bool CanBeReplaced(const std::wstring& path);
+
+// Whether a program holds the file at `path` so that it can't be written.
+bool IsHeld(const std::wstring& path);
+
 // Clears `path` for a file about to be written there, and records it. A file
 // already there is renamed to a unique name in its folder, keeping its bytes
 // and attributes for a roll-back; one in the target folder that no earlier

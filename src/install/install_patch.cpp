@@ -13,6 +13,7 @@
 
 #include "install/apps_entry.h"
 #include "install/file_copy.h"
+#include "install/install_checks.h"
 #include "install/install_changes.h"
 #include "install/install_journal.h"
 #include "install/install_repair.h"
@@ -20,10 +21,12 @@
 #include "install/registry_key.h"
 #include "install/start_menu.h"
 #include "process/elevation.h"
+#include "process/file_holders.h"
 #include "process/file_names.h"
 #include "process/kept_files.h"
 #include "process/module_path.h"
 #include "process/patch_ground.h"
+#include "process/system_controls.h"
 #include "process/target_lock.h"
 #include "setupfile/code_page.h"
 #include "setupfile/device_names.h"
@@ -34,6 +37,7 @@
 #include "setupfile/setup_keys.h"
 #include "setupfile/text.h"
 #include "ui/message_box.h"
+#include "ui/progress_window.h"
 #include "ui/setup_dialog.h"
 
 namespace {
@@ -51,6 +55,7 @@ const wchar_t kCurrentFolderPrefix[] = L".\\";
 // The Apps entry: Settings shows a name of at most this many characters.
 constexpr std::size_t kLongestDisplayName = 259;
 constexpr std::uint64_t kBytesPerKiB = 1024;
+constexpr std::uint64_t kBytesPerMiB = 1024 * 1024;
 constexpr std::size_t kInstallDateSize = 9;  // YYYYMMDD and the terminator
 // Only exactly this value of AppsEntry leaves the entry out.
 const char kNoAppsEntry[] = "0";
@@ -72,6 +77,9 @@ struct InstallSettings {
     std::string displayVersion;
     std::string publisher;
     std::string appsEntry;
+    std::string progressInstall;
+    std::string errorFileInUse;
+    std::string errorDiskSpace;
 };
 
 // Every text a failure may need is read before the first failure can happen.
@@ -101,6 +109,10 @@ void ReadSettingsBeforeRightsTest(InstallSettings& settings) {
     settings.copied.errorAlreadyRunning = ReadSettingIfSet(keys::kErrorAlreadyRunning);
     settings.copied.errorInterrupted = ReadSettingIfSet(keys::kErrorInterrupted);
     settings.copied.errorLongPath = ReadSettingIfSet(keys::kErrorLongPath);
+    settings.copied.progressUninstall = ReadSettingIfSet(keys::kProgressUninstall);
+    settings.progressInstall = ReadText(keys::kProgressInstall);
+    settings.errorFileInUse = ReadText(keys::kErrorFileInUse);
+    settings.errorDiskSpace = ReadText(keys::kErrorDiskSpace);
     settings.repairedInterrupted = ReadText(keys::kRepairedInterrupted);
     settings.errorAlreadyRunning = ReadText(keys::kErrorAlreadyRunning);
 }
@@ -139,44 +151,15 @@ void FillDialogTexts(const InstallSettings& settings) {
     g_confirmCancel = true;
 }
 
-// Run and uninstall mode take the installed Setup.exe's own full path into
-// fixed buffers; one that doesn't fit the smaller would leave a patch that
-// can be neither started nor removed. False also when no full path can be made.
-bool InstalledExePathFits(const std::wstring& targetFolder) {
-    const std::wstring installedExe = JoinWithBackslash(targetFolder, kSetupExeName);
-    // Asked without a buffer, the call gives the size the path needs,
-    // terminator included, or 0.
-    const DWORD size = GetFullPathNameW(installedExe.c_str(), 0, nullptr, nullptr);
-    return size != 0 && size <= std::min(kLaunchPathLimit, kUninstallPathLimit);
-}
-
-// Whether every copy lands in the target folder as a file of its own: not
-// outside it ("..\\Other\\file", a drive or a root), not on a device that
-// Windows opens instead of a file ("NUL", "con.txt"), not in a stream of
-// another file ("a.dat:b"), not over the installed Setup.ini, whose record
-// would be lost with it, and not among the files kept for the uninstall.
-bool CopiesStayInTarget(const std::vector<std::wstring>& names, const std::wstring& targetFolder,
-                        const std::wstring& installedSetup) {
-    const std::wstring installedKey = PathKey(installedSetup);
-    const std::wstring keptPlace = KeptPlaceOf(CanonicalPath(targetFolder));
-    for (const std::wstring& name : names) {
-        const std::wstring destination = JoinWithBackslash(targetFolder, name);
-        if (HoldsDeviceName(name) || name.find(L':') != std::wstring::npos || !LiesInside(destination, targetFolder) ||
-            PathKey(destination) == installedKey || PathKey(destination) == PathKey(keptPlace) ||
-            LiesInside(destination, keptPlace)) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // Copies the sources in order into the target folder, recording each finished
-// copy; false at the first that fails, with the sources after it untouched.
-bool CopySourceFiles(const std::vector<std::wstring>& sourceNames, const std::wstring& targetFolder,
-                     std::vector<std::wstring>& createdFiles, InstallChanges& changes, std::uint64_t& copiedBytes) {
+// copy; stops at the first that fails, or when the user cancels, with the
+// sources after it untouched.
+CopyResult CopySourceFiles(const std::vector<std::wstring>& sourceNames, const std::wstring& targetFolder,
+                           std::vector<std::wstring>& createdFiles, InstallChanges& changes,
+                           std::uint64_t& copiedBytes, ProgressWindow& progress) {
     std::unique_ptr<CopyBuffer> buffer(new (std::nothrow) CopyBuffer);
     if (!buffer) {
-        return false;
+        return CopyResult::Failed;
     }
     // In a folder that this run made, a plain name can only meet a copy of
     // this run's own (a repeated entry), which a roll-back deletes anyway:
@@ -188,13 +171,53 @@ bool CopySourceFiles(const std::vector<std::wstring>& sourceNames, const std::ws
         const bool plainName = name.find_first_of(L"\\/:") == std::wstring::npos && name != L"." && name != L"..";
         const bool madeWay =
             folderIsNew && plainName ? RecordNewFile(destination, changes) : MakeWayFor(destination, changes);
-        if (!madeWay || !CopyFileThroughBuffer(kCurrentFolderPrefix + name, destination, *buffer, copiedBytes)) {
-            return false;
+        if (!madeWay) {
+            return CopyResult::Failed;
+        }
+        ShowProgressItem(progress, name);
+        const CopyResult copied =
+            CopyFileThroughBuffer(kCurrentFolderPrefix + name, destination, *buffer, copiedBytes, progress);
+        if (copied != CopyResult::Copied) {
+            return copied;
         }
         AfterChange();
         createdFiles.push_back(destination);
+        // Between files too, for the many small ones.
+        if (AdvanceProgress(progress, 0) && ConfirmCancel(progress)) {
+            return CopyResult::Cancelled;
+        }
     }
-    return true;
+    return CopyResult::Copied;
+}
+
+// The held file's box: the file, and the program that holds it where the
+// system can tell.
+int ReportHeldFile(const std::string& text, const std::string& caption, const std::wstring& file) {
+    const std::wstring program = ProgramHolding(file);
+    const std::wstring shown = WideFromAnsi(text) + L"\r\n\r\n" + file + (program.empty() ? L"" : L"\r\n" + program);
+    (void)ShowMessage(shown, caption, MB_OK);
+    return kFailed;
+}
+
+// The room box: the text with %1 and %2 the megabytes needed and free, rounded up.
+int ReportTooLittleRoom(const std::string& text, const std::string& caption, std::uint64_t needed,
+                        std::uint64_t freeBytes) {
+    std::string shown = text;
+    const std::pair<const char*, std::uint64_t> numbers[] = {{"%1", needed}, {"%2", freeBytes}};
+    for (const auto& number : numbers) {
+        const std::size_t at = shown.find(number.first);
+        if (at != std::string::npos) {
+            shown.replace(at, 2, std::to_string((number.second + kBytesPerMiB - 1) / kBytesPerMiB));
+        }
+    }
+    (void)ShowMessage(shown, caption, MB_OK);
+    return kFailed;
+}
+
+ProgressTexts ProgressTextsOf(const InstallSettings& settings) {
+    return ProgressTexts{WideFromAnsi(settings.copied.appName), WideFromAnsi(settings.progressInstall),
+                         WideFromAnsi(settings.copied.dialogExit), WideFromAnsi(settings.dialogAbort),
+                         WideFromAnsi(settings.dialogAbortHeader)};
 }
 
 int ReportFailure(const std::string& text, const std::string& caption) {
@@ -205,7 +228,9 @@ int ReportFailure(const std::string& text, const std::string& caption) {
 
 // Once the journal is there a failure leaves the disk as it found it; what
 // can't be put back now stays in the journal for the next start.
-int RollBackAndReportFailure(const InstallChanges& changes, InstallJournal& journal, const InstallSettings& settings) {
+int RollBackAndReportFailure(const InstallChanges& changes, InstallJournal& journal, const InstallSettings& settings,
+                             ProgressWindow& progress) {
+    EndProgress(progress);
     if (RollBack(changes)) {
         EndJournal(journal);
     } else {
@@ -328,23 +353,46 @@ int InstallPatch() {
         return kSucceeded;
     }
 
+    // The work's clock runs from the dialog's OK: a copy still running a
+    // second later shows its window.
+    ProgressWindow progress;
+    progress.registerBar = RegisterProgressBarClass;
     const std::wstring installedSetup = JoinWithBackslash(targetFolder, kSetupIniName);
     std::vector<std::wstring> sourceNames{kSetupExeName};
     for (const std::string& name : ReadNumberedList(kFilesSection)) {
         sourceNames.push_back(WideFromAnsi(name));
     }
     // Refused before anything is made: an install there couldn't be used,
-    // or would write outside its folder. Without its journal nothing is made
-    // either.
+    // or would write outside its folder.
+    if (!InstalledExePathFits(targetFolder) || !CopiesStayInTarget(sourceNames, targetFolder, installedSetup)) {
+        return ReportFailure(settings.errorFile, settings.copied.errorHeader);
+    }
+    // A file that a program holds would stop the copy half-way; the room is
+    // asked before the copy fills the disk. Nothing replaced frees room: what
+    // the patch replaces is kept, or set aside until the end.
+    std::vector<std::wstring> destinations{installedSetup};
+    for (const std::wstring& name : sourceNames) {
+        destinations.push_back(JoinWithBackslash(targetFolder, name));
+    }
+    const std::wstring held = PathExists(targetFolder) ? FirstHeldDestination(destinations) : std::wstring();
+    if (!held.empty()) {
+        return ReportHeldFile(settings.errorFileInUse, settings.copied.errorHeader, held);
+    }
+    const std::uint64_t neededBytes = SourceBytes(sourceNames);
+    std::uint64_t freeBytes = 0;
+    if (FreeBytesFor(targetFolder, freeBytes) && neededBytes > freeBytes) {
+        return ReportTooLittleRoom(settings.errorDiskSpace, settings.copied.errorHeader, neededBytes, freeBytes);
+    }
+    StartProgress(progress, ProgressTextsOf(settings), neededBytes);
+    // Without its journal nothing is made either.
     InstallJournal journal;
-    if (!InstalledExePathFits(targetFolder) || !CopiesStayInTarget(sourceNames, targetFolder, installedSetup) ||
-        !StartJournal(canonicalFolder, journal)) {
+    if (!StartJournal(canonicalFolder, journal)) {
         return ReportFailure(settings.errorFile, settings.copied.errorHeader);
     }
     InstallChanges changes;
     changes.journal = &journal;
     if (!MakeSureFolderExists(targetFolder, changes)) {
-        return RollBackAndReportFailure(changes, journal, settings);
+        return RollBackAndReportFailure(changes, journal, settings, progress);
     }
     // Read before the file is replaced: the new record carries the old one on.
     // A folder this run made holds none, and under Wine even the look costs.
@@ -360,7 +408,7 @@ int InstallPatch() {
     }
     const bool madeWay = folderIsNew ? RecordNewFile(installedSetup, changes) : MakeWayFor(installedSetup, changes);
     if (!madeWay || !WriteInstalledSetup(installedSetup, settings.copied)) {
-        return RollBackAndReportFailure(changes, journal, settings);
+        return RollBackAndReportFailure(changes, journal, settings, progress);
     }
     AfterChange();
 
@@ -368,9 +416,23 @@ int InstallPatch() {
     std::vector<std::wstring> createdFiles{installedSetup};
 
     std::uint64_t copiedBytes = 0;
-    if (!CopySourceFiles(sourceNames, targetFolder, createdFiles, changes, copiedBytes)) {
-        return RollBackAndReportFailure(changes, journal, settings);
+    switch (CopySourceFiles(sourceNames, targetFolder, createdFiles, changes, copiedBytes, progress)) {
+        case CopyResult::Copied:
+            break;
+        case CopyResult::Failed:
+            return RollBackAndReportFailure(changes, journal, settings, progress);
+        case CopyResult::Cancelled:
+            // As a cancelled dialog ends: everything as it was, and no box.
+            EndProgress(progress);
+            if (!RollBack(changes)) {
+                CloseJournal(journal);
+                return ReportFailure(settings.errorFile, settings.copied.errorHeader);
+            }
+            EndJournal(journal);
+            return kSucceeded;
     }
+    // The rest is short, and a roll-back of it would be all that Cancel could do.
+    AllowCancel(progress, false);
 
     CreateStartMenuGroup(targetFolder, settings.copied.appName, settings.shortcutNames, createdFiles,
                          createdFolders, changes);
@@ -378,19 +440,20 @@ int InstallPatch() {
         !WriteAppsEntry(AppsEntryName(PathKey(targetFolder)),
                         AppsEntryOf(settings, targetFolder, copiedBytes + (folderIsNew ? 0 : KeptBytes(canonicalFolder))),
                         changes)) {
-        return RollBackAndReportFailure(changes, journal, settings);
+        return RollBackAndReportFailure(changes, journal, settings, progress);
     }
     CarryOn(earlier.files, createdFiles, RecordList::Files);
     CarryOn(earlier.folders, createdFolders, RecordList::Folders);
     // Without its whole record the install couldn't be removed again.
     if (!AppendInstallRecord(installedSetup, createdFiles, createdFolders)) {
-        return RollBackAndReportFailure(changes, journal, settings);
+        return RollBackAndReportFailure(changes, journal, settings, progress);
     }
     AfterChange();
     // Without its note of being done the files it replaced would stay set
     // aside. The note may have reached the journal or not; either way the
     // journal stays, and the next start from the medium, which reads it,
     // undoes the install or finishes it, as the disk is right for both.
+    EndProgress(progress);
     if (!KeepChanges(changes)) {
         CloseJournal(journal);
         return ReportFailure(settings.errorFile, settings.copied.errorHeader);

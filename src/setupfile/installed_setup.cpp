@@ -109,6 +109,7 @@ bool WriteInstalledSetup(const std::wstring& path, const InstalledSetupValues& v
     PutValueIfSet(file, keys::kErrorAlreadyRunning, values.errorAlreadyRunning);
     PutValueIfSet(file, keys::kErrorInterrupted, values.errorInterrupted);
     PutValueIfSet(file, keys::kErrorLongPath, values.errorLongPath);
+    PutValueIfSet(file, keys::kProgressUninstall, values.progressUninstall);
     Put(file, kLineEnd);
 
     // Each entry is written as soon as it is read, under its own number.

@@ -28,6 +28,7 @@ struct InstalledSetupValues {
     std::string errorAlreadyRunning;
     std::string errorInterrupted;
     std::string errorLongPath;
+    std::string progressUninstall;
 };
 
 // The install record of the installed Setup.ini at `path`, read through the

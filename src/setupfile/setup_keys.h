@@ -85,7 +85,20 @@ struct SetupKey {
         Text, Medium)                                                                                                   \
     /* Install's word on the interrupted run that it has just undone. */                                                \
     KEY(kRepairedInterrupted, "Text", "RepairedInterrupted",                                                            \
-        "The last setup of this patch was interrupted.\\nEverything it had changed is back as it was.", Text, Medium)
+        "The last setup of this patch was interrupted.\\nEverything it had changed is back as it was.", Text, Medium) \
+    /* The line of the window that a long copy or removal shows. */                                                   \
+    KEY(kProgressInstall, "Text", "ProgressInstall", "Copying the files of the patch. Please wait.", Text, Medium)      \
+    KEY(kProgressUninstall, "Text", "ProgressUninstall", "Removing the patch. Please wait.", Text, Medium)             \
+    /* Install's refusal, before any change, of a file it must replace that a program holds. */                         \
+    KEY(kErrorFileInUse, "Text", "ErrorFileInUse",                                                                      \
+        "A file that the patch must replace is in use.\\nClose the program that holds it, then start the setup again.", \
+        Text, Medium)                                                                                                   \
+    /* Install's refusal, before any change, of a volume with too little room: %1 and %2 are */                         \
+    /* the megabytes it needs and the megabytes free. */                                                                \
+    KEY(kErrorDiskSpace, "Text", "ErrorDiskSpace",                                                                      \
+        "There is not enough room on the disk for the patch: it needs %1 MB, and %2 MB are free.\\n"                  \
+        "Make room, then start the setup again.",                                                                       \
+        Text, Medium)
 // clang-format on
 
 namespace keys {

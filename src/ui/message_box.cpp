@@ -18,7 +18,10 @@ int ShowMessage(const std::string& text, const std::string& caption, unsigned ty
 }
 
 int ShowMessage(const std::wstring& text, const std::string& caption, unsigned type) {
-    const std::wstring wideCaption = WideFromAnsi(caption);
+    return ShowMessage(text, WideFromAnsi(caption), type);
+}
+
+int ShowMessage(const std::wstring& text, const std::wstring& wideCaption, unsigned type) {
     MSGBOXPARAMSW params;
     ZeroMemory(&params, sizeof(params));
     params.cbSize = sizeof(params);

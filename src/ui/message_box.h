@@ -11,3 +11,4 @@ int ShowMessage(const std::string& text, const std::string& caption, unsigned ty
 
 // The same for a text that names a path, which may hold any character.
 int ShowMessage(const std::wstring& text, const std::string& caption, unsigned type);
+int ShowMessage(const std::wstring& text, const std::wstring& caption, unsigned type);

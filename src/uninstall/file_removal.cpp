@@ -108,22 +108,30 @@ Mark MarkOne(SetFileInformationByHandleFunction setInformation, const std::wstri
 
 }  // namespace
 
-std::wstring MarkForDeletion(const std::vector<std::wstring>& paths, std::vector<MarkedFile>& marked) {
+MarkOutcome MarkForDeletion(const std::vector<std::wstring>& paths, std::vector<MarkedFile>& marked,
+                            ProgressWindow& progress, std::wstring& refused) {
     const SetFileInformationByHandleFunction setInformation = SetInformation();
     for (const std::wstring& path : paths) {
         MarkedFile file{INVALID_HANDLE_VALUE, path, 0, false};
         const Mark mark = MarkOne(setInformation, path, file);
         if (mark == Mark::Refused) {
             UnmarkAll(marked);
-            return path;
+            refused = path;
+            return MarkOutcome::Refused;
         }
         if (mark == Mark::Marked) {
             marked.push_back(file);
             // A kill from here on lets the file go with the process's handles.
             AfterChange();
         }
+        ShowProgressItem(progress, path);
+        // Nothing is removed yet: leaving takes every mark back.
+        if (AdvanceProgress(progress, 1) && ConfirmCancel(progress)) {
+            UnmarkAll(marked);
+            return MarkOutcome::Cancelled;
+        }
     }
-    return std::wstring();
+    return MarkOutcome::Marked;
 }
 
 bool CanBeDeletedNow(const std::wstring& path) {
@@ -153,13 +161,16 @@ void UnmarkAll(std::vector<MarkedFile>& marked) {
     marked.clear();
 }
 
-std::wstring DeleteMarked(std::vector<MarkedFile>& marked) {
+std::wstring DeleteMarked(std::vector<MarkedFile>& marked, ProgressWindow& progress) {
     std::wstring firstStayed;
     for (MarkedFile& file : marked) {
         // The platform deletes a marked file as its handle goes; nothing can
         // keep it from that now.
         (void)CloseHandle(file.handle);
         AfterChange();
+        ShowProgressItem(progress, file.path);
+        // No Cancel is offered now: its answer can't matter.
+        (void)AdvanceProgress(progress, 1);
         if (file.marked) {
             continue;
         }

@@ -7,7 +7,9 @@
 #include "process/change_step.h"
 #include "process/file_names.h"
 #include "process/kept_files.h"
+#include "process/file_holders.h"
 #include "process/patch_ground.h"
+#include "process/system_controls.h"
 #include "setupfile/code_page.h"
 #include "setupfile/paths.h"
 #include "setupfile/settings.h"
@@ -133,9 +135,14 @@ void RemoveOtherFolders(const std::vector<std::wstring>& folders, const std::wst
     }
 }
 
-// The failure box, naming the file that stayed or would stay.
-int ReportFileThatStays(const UninstallTexts& texts, const std::wstring& file) {
-    (void)ShowMessage(WideFromAnsi(texts.filesStayedText) + kLineBreak + kLineBreak + file, texts.errorCaption, MB_OK);
+// The failure box, naming the file that stayed or would stay, and the
+// program that holds it where the system can tell.
+int ReportFileThatStays(const UninstallTexts& texts, const std::wstring& file, ProgressWindow& progress) {
+    EndProgress(progress);
+    const std::wstring program = ProgramHolding(file);
+    (void)ShowMessage(WideFromAnsi(texts.filesStayedText) + kLineBreak + kLineBreak + file +
+                          (program.empty() ? std::wstring() : kLineBreak + program),
+                      texts.errorCaption, MB_OK);
     return kFailureStatus;
 }
 
@@ -151,9 +158,17 @@ int RemoveRecordedInstall(const std::wstring& folder, const std::wstring& execut
     // itself is among the recorded files.
     const std::vector<std::wstring> folders = ReadRecordedPaths(kFoldersSection);
     const std::vector<std::wstring> files = ReadRecordedPaths(kFilesSection);
+    // The work's clock runs from the dialog's OK: a removal still running a
+    // second later shows its window, by files, its marks and its deletions.
+    ProgressWindow progress;
+    progress.registerBar = RegisterProgressBarClass;
+    StartProgress(progress,
+                  ProgressTexts{WideFromAnsi(texts.appName), WideFromAnsi(texts.progressLine),
+                                WideFromAnsi(texts.exitLabel), std::wstring(), std::wstring()},
+                  2 * static_cast<std::uint64_t>(files.size()));
     const std::wstring offGround = FirstOffGround(folder, files, folders);
     if (!offGround.empty()) {
-        return ReportFileThatStays(texts, offGround);
+        return ReportFileThatStays(texts, offGround, progress);
     }
 
     // Every file is held and marked for deletion before any goes. One that
@@ -162,14 +177,22 @@ int RemoveRecordedInstall(const std::wstring& folder, const std::wstring& execut
     // try again. The record is only asked: it goes last, by itself, so that
     // an uninstall stopped half-way leaves it for the next try.
     std::vector<MarkedFile> marked;
-    std::wstring heldFile = MarkForDeletion(FilesToDelete(files, executable, record), marked);
-    if (heldFile.empty() && !CanBeDeletedNow(record)) {
+    std::wstring heldFile;
+    const MarkOutcome marks = MarkForDeletion(FilesToDelete(files, executable, record), marked, progress, heldFile);
+    if (marks == MarkOutcome::Cancelled) {
+        // As a cancelled dialog ends: nothing changed, no box.
+        EndProgress(progress);
+        return kDoneStatus;
+    }
+    if (marks == MarkOutcome::Marked && !CanBeDeletedNow(record)) {
         UnmarkAll(marked);
         heldFile = record;
     }
     if (!heldFile.empty()) {
-        return ReportFileThatStays(texts, heldFile);
+        return ReportFileThatStays(texts, heldFile, progress);
     }
+    // From here on files go: leaving half-way would leave half a patch.
+    AllowCancel(progress, false);
     // The running executable can't delete itself where it lies; without a
     // place to park it, it would stay. The parked copy finishing a killed
     // uninstall lies there already.
@@ -180,24 +203,25 @@ int RemoveRecordedInstall(const std::wstring& folder, const std::wstring& execut
         parkingPath = temporaryFolder.empty() ? std::wstring() : JoinWithBackslash(temporaryFolder, kParkingFileName);
         if (parkingPath.empty() || !ParkExecutable(executable, parkingPath, folder, texts.appName, entryBefore)) {
             UnmarkAll(marked);
-            return ReportFileThatStays(texts, executable);
+            return ReportFileThatStays(texts, executable, progress);
         }
     }
     // A folder that is some process's current directory can't be removed
     // (sharing violation), and the own folder is one of them.
     (void)SetCurrentDirectoryW(DirectoryPart(parkingPath).c_str());
 
-    const std::wstring stayed = DeleteMarked(marked);
+    const std::wstring stayed = DeleteMarked(marked, progress);
     if (!stayed.empty()) {
         // Rare after the marks: the Apps entry stays, and starts the parked
         // copy, so that the user can try again from there.
-        return ReportFileThatStays(texts, stayed);
+        return ReportFileThatStays(texts, stayed, progress);
     }
     RemoveOtherFolders(folders, folder);
     if (!DeleteNow(record)) {
-        return ReportFileThatStays(texts, record);
+        return ReportFileThatStays(texts, record, progress);
     }
     AfterChange();
+    EndProgress(progress);
     return FinishWithoutRecord(folder, parkingPath, texts);
 }
 

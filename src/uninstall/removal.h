@@ -15,6 +15,7 @@ struct UninstallTexts {
     std::string appName;
     std::string errorCaption;
     std::string filesStayedText;
+    std::string progressLine;
 };
 
 // Whether `name` is the file name under which an uninstall parks its

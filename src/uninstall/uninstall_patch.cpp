@@ -56,6 +56,7 @@ UninstallTexts ReadUninstallTexts() {
     // texts are read now.
     texts.errorCaption = ReadSetting(keys::kErrorHeader);
     texts.filesStayedText = ReadText(keys::kErrorUninstall);
+    texts.progressLine = ReadText(keys::kProgressUninstall);
     return texts;
 }
 

@@ -2,7 +2,8 @@
 // install or uninstall ends its own process right after the change whose
 // number (from 1) the environment variable SETUP_KILL_AFTER_STEP gives, as a
 // kill would, so that a test can see what the next start does with the disk
-// as it is then. SETUP_FAIL_FLUSH names the kind of journal line ("finished",
+// as it is then. SETUP_STEP_DELAY_MS makes each change take that long, for a
+// copy slow enough to watch. SETUP_FAIL_FLUSH names the kind of journal line ("finished",
 // "set-aside", ...) whose flush fails, as on a disk that just filled up.
 
 #include <windows.h>
@@ -31,6 +32,10 @@ std::string KindName(JournalEntryKind kind) {
 }  // namespace
 
 void AfterChange() {
+    const char* delay = std::getenv("SETUP_STEP_DELAY_MS");
+    if (delay != nullptr) {
+        Sleep(static_cast<DWORD>(std::strtoul(delay, nullptr, 10)));
+    }
     // A test build's own count: Setup.exe itself keeps no such state.
     static unsigned stepsDone = 0;
     if (++stepsDone == StepToEndAfter()) {

@@ -186,7 +186,15 @@ TEST_P(InstallBlockedDestinationTest, PutsBackWhatItOverwroteAndLeavesTheBlocker
     const InstallRun run = RunFromMedium();
 
     EXPECT_TRUE(run.dialogShown);
-    ExpectErrorFileBox(run);
+    if (heldOpen_ != INVALID_HANDLE_VALUE) {
+        // Found before anything changes, and named.
+        ASSERT_TRUE(run.boxShown);
+        EXPECT_EQ(run.box.caption, kErrorHeader);
+        EXPECT_EQ(run.box.text, std::string(kErrorFileInUseShown) + "\r\n\r\n" + blocked);
+        EXPECT_EQ(run.exitCode, kFailureStatus);
+    } else {
+        ExpectErrorFileBox(run);
+    }
     ExpectRolledBack(programFiles_.Path(), leftInTarget);
     ExpectEarlierFilesBack(target, EarlierInstall());
     if (heldOpen_ != INVALID_HANDLE_VALUE) {
@@ -228,21 +236,28 @@ TEST_F(InstallTest, PathWrittenTwiceGetsTheEarlierFileBack) {
 
 // A destination disk that fills up during a copy: a 4 MiB tmpfs mounted over
 // the Program Files folder holds Setup.exe and the first entry, not the second.
-TEST_F(InstallTest, FullDiskDuringTheCopyRollsBack) {
+// A volume with too little room for the patch: found before anything
+// changes, from the sizes of the medium's files, and said in megabytes.
+TEST_F(InstallTest, TooLittleRoomStopsBeforeAnythingChanges) {
     unixside::TmpfsMount mount;
-    if (!mount.Mount(programFiles_.Path(), 4 << 20)) {
-        GTEST_SKIP() << "no tmpfs could be mounted (needs root under Wine): the full-disk roll-back is not tested";
+    if (!mount.Mount(programFiles_.Path(), 1 << 20)) {
+        GTEST_SKIP() << "no tmpfs could be mounted (needs root under Wine): the room check is not tested";
     }
     ASSERT_TRUE(FolderEntries(programFiles_.Path()).empty());
-    PrepareMedium(kTargetName, {"fits.bin", "too-big.bin", "never.bin"});
-    AddMediumFile("fits.bin", PatternBytes(1 << 20, 15));
-    AddMediumFile("too-big.bin", PatternBytes(4 << 20, 16));
-    AddMediumFile("never.bin", "never");
+    PrepareMedium(kTargetName, {"fits.bin", "too-big.bin"});
+    AddMediumFile("fits.bin", PatternBytes(1 << 19, 15));
+    AddMediumFile("too-big.bin", PatternBytes(3 << 20, 16));
 
     const InstallRun run = RunFromMedium();
 
     EXPECT_TRUE(run.dialogShown);
-    ExpectErrorFileBox(run);
+    ASSERT_TRUE(run.boxShown);
+    EXPECT_EQ(run.box.caption, kErrorHeader);
+    // Setup.exe, half a megabyte and three: four whole megabytes and a bit.
+    const std::string needed = std::to_string((FileSizeOf(medium_ / "Setup.exe") + (7 << 19) + (1 << 20) - 1) >> 20);
+    EXPECT_EQ(run.box.text, "There is not enough room on the disk for the patch: it needs " + needed +
+                                " MB, and 1 MB are free.\r\nMake room, then start the setup again.");
+    EXPECT_EQ(run.exitCode, kFailureStatus);
     ExpectNothingLeft(programFiles_.Path());
 }
 

@@ -24,48 +24,6 @@ const char kAlreadyRunningShown[] = "Setup is already running.";
 const char kUninstalledShown[] = "Patch removed";
 const char kKillVariable[] = "SETUP_KILL_AFTER_STEP";
 
-// What a folder holds: every name with its bytes and attributes.
-struct Held {
-    std::string bytes;
-    DWORD attributes;
-    bool operator==(const Held& other) const { return bytes == other.bytes && attributes == other.attributes; }
-};
-using FolderState = std::map<std::string, Held>;
-
-// Adds what `folder` holds, at any depth, named from `prefix` on.
-void AddStateOf(const std::string& folder, const std::string& prefix, FolderState& state) {
-    for (const std::string& name : FolderEntries(folder)) {
-        const std::string path = folder + "\\" + name;
-        Held held{"", GetFileAttributesW(testenv::WideFromUtf8(path).c_str())};
-        if (testenv::IsFolder(path)) {
-            AddStateOf(path, prefix + name + "\\", state);
-        } else {
-            (void)testenv::ReadFileBytes(path, held.bytes);
-        }
-        state[prefix + name] = held;
-    }
-}
-
-FolderState StateOf(const std::string& folder) {
-    FolderState state;
-    if (!testenv::IsFolder(folder)) {
-        state["<no folder>"] = Held{"", 0};
-        return state;
-    }
-    // The folder's own look counts too.
-    state["."] = Held{"", GetFileAttributesW(testenv::WideFromUtf8(folder).c_str())};
-    AddStateOf(folder, "", state);
-    return state;
-}
-
-std::string Names(const FolderState& state) {
-    std::string names;
-    for (const auto& entry : state) {
-        names += "[" + entry.first + "]";
-    }
-    return names;
-}
-
 // Set-aside copies and journals that a finished run must not leave.
 bool HoldsLeftovers(const std::string& folder) {
     for (const std::string& name : FolderEntries(folder)) {

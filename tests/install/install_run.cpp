@@ -12,6 +12,8 @@ const char kAppName[] = "Install Test Patch";
 const char kErrorHeader[] = "Install failed";
 const char kErrorFileShown[] = "Copy failed\r\nrolled back";
 const char kErrorPermissionsShown[] = "No rights\r\nat all";
+const char kErrorFileInUseShown[] =
+    "A file that the patch must replace is in use.\r\nClose the program that holds it, then start the setup again.";
 const char kSuccessHeader[] = "All done";
 const char kSuccessInstallShown[] = "Installed\r\nfine";
 const char kDialogAbortHeader[] = "Leave?";
@@ -226,6 +228,43 @@ InstallRun RunInstall(const std::string& exe, const std::string& folder, DWORD w
     }
     run.exited = process.WaitForExit(run.exitCode);
     return run;
+}
+
+namespace {
+
+// Adds what `folder` holds, at any depth, named from `prefix` on.
+void AddStateOf(const std::string& folder, const std::string& prefix, FolderState& state) {
+    for (const std::string& name : testenv::FolderEntries(folder)) {
+        const std::string path = folder + "\\" + name;
+        Held held{"", GetFileAttributesW(testenv::WideFromUtf8(path).c_str())};
+        if (testenv::IsFolder(path)) {
+            AddStateOf(path, prefix + name + "\\", state);
+        } else {
+            (void)testenv::ReadFileBytes(path, held.bytes);
+        }
+        state[prefix + name] = held;
+    }
+}
+
+}  // namespace
+
+FolderState StateOf(const std::string& folder) {
+    FolderState state;
+    if (!testenv::IsFolder(folder)) {
+        state["<no folder>"] = Held{"", 0};
+        return state;
+    }
+    state["."] = Held{"", GetFileAttributesW(testenv::WideFromUtf8(folder).c_str())};
+    AddStateOf(folder, "", state);
+    return state;
+}
+
+std::string Names(const FolderState& state) {
+    std::string names;
+    for (const auto& entry : state) {
+        names += "[" + entry.first + "]";
+    }
+    return names;
 }
 
 std::string DescribeFolder(const std::string& path) {

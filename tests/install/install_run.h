@@ -27,6 +27,7 @@ extern const char kAppName[];
 extern const char kErrorHeader[];
 extern const char kErrorFileShown[];         // ErrorFile with its line break expanded
 extern const char kErrorPermissionsShown[];  // ErrorPermissions, expanded
+extern const char kErrorFileInUseShown[];    // ErrorFileInUse's default, expanded
 extern const char kSuccessHeader[];
 extern const char kSuccessInstallShown[];    // SuccessInstall, expanded
 extern const char kDialogAbortHeader[];
@@ -93,6 +94,18 @@ HWND WaitForMessageBoxOnly(const driver::ChildProcess& process, DWORD timeoutMs 
 // The setup dialog or a message box, whichever the process shows first; null
 // when it ends or the time runs out first.
 HWND WaitForDialogOrBox(const driver::ChildProcess& process, DWORD timeoutMs = driver::kDefaultTimeoutMs);
+
+// What a folder holds, at any depth: every name with its bytes and
+// attributes, the folder's own look as ".", or "<no folder>".
+struct Held {
+    std::string bytes;
+    DWORD attributes;
+    bool operator==(const Held& other) const { return bytes == other.bytes && attributes == other.attributes; }
+};
+using FolderState = std::map<std::string, Held>;
+FolderState StateOf(const std::string& folder);
+// The names of a state, for readable failures.
+std::string Names(const FolderState& state);
 
 // The entries of a folder, "" when it is missing; for readable failures.
 std::string DescribeFolder(const std::string& path);

@@ -171,6 +171,7 @@ TEST_F(InstallFolders, ValuesReadBackAsInstallReadThem) {
               "SuccessHeader='single'\r\n"
               "SuccessUninstall=\"Gone\\n\"\r\n"
               "ErrorUninstall=Still\\nthere\r\n"
+              "ProgressUninstall=Going\r\n"
               "[PreloadDLLs]\r\n1=one.dll\r\n2=\"C:\\with space\\two.dll\"\r\n4=four.dll\r\n");
     const InstalledSetupValues source = ReadInstalledSetupValues();
     ASSERT_TRUE(WriteInstalledSetup(Wide(InstalledPath()), source));
@@ -181,7 +182,8 @@ TEST_F(InstallFolders, ValuesReadBackAsInstallReadThem) {
     EXPECT_NE(bytes.find("\r\nErrorCD=\"Insert\\nthe disc\"\r\n"), std::string::npos);
     EXPECT_NE(bytes.find("\r\nAppName=\"  Spaced  Name  \"\r\n"), std::string::npos);
     // Uninstall's own failure text only where the source sets it, after the other texts.
-    EXPECT_NE(bytes.find("\r\nSuccessUninstall=\"Gone\\n\"\r\nErrorUninstall=\"Still\\nthere\"\r\n\r\n"),
+    EXPECT_NE(bytes.find("\r\nSuccessUninstall=\"Gone\\n\"\r\nErrorUninstall=\"Still\\nthere\"\r\n"
+                         "ProgressUninstall=\"Going\"\r\n\r\n"),
               std::string::npos);
     EXPECT_EQ(bytes.find("ErrorNotInstalled"), std::string::npos);
     EXPECT_NE(bytes.find("[PreloadDLLs]\r\n1=\"one.dll\"\r\n2=\"C:\\with space\\two.dll\"\r\n\r\n"),
@@ -205,6 +207,7 @@ TEST_F(InstallFolders, ValuesReadBackAsInstallReadThem) {
     EXPECT_EQ(ReadText(keys::kDialogText), "a\r\nb");
     EXPECT_EQ(ReadText(keys::kSuccessUninstall), "Gone\r\n");
     EXPECT_EQ(ReadText(keys::kErrorUninstall), "Still\r\nthere");
+    EXPECT_EQ(ReadText(keys::kProgressUninstall), "Going");
     EXPECT_EQ(ReadNumberedList("PreloadDLLs"), (std::vector<std::string>{"one.dll", "C:\\with space\\two.dll"}));
     // Not carried over: the source keys that only install reads.
     EXPECT_EQ(ReadSetting(keys::kDialogUninstallText), "");

@@ -22,5 +22,6 @@ inline InstalledSetupValues ReadInstalledSetupValues() {
     values.successUninstall = ReadSetting(keys::kSuccessUninstall);
     values.errorNotInstalled = ReadSettingIfSet(keys::kErrorNotInstalled);
     values.errorUninstall = ReadSettingIfSet(keys::kErrorUninstall);
+    values.progressUninstall = ReadSettingIfSet(keys::kProgressUninstall);
     return values;
 }

@@ -1,0 +1,11 @@
+#pragma once
+// Which program holds a file that can't be replaced or removed, where the
+// system can tell.
+
+#include <string>
+
+// The program file of a process that holds `file`: as the Restart Manager
+// says where the system has one that answers, otherwise a running process
+// whose program or one of whose libraries is that file. Empty when none is
+// found.
+std::wstring ProgramHolding(const std::wstring& file);
