@@ -69,6 +69,9 @@ std::wstring AskRestartManager(const std::wstring& file) {
     if (registerFiles(session, 1, names, 0, nullptr, 0, nullptr) == ERROR_SUCCESS &&
         getList(session, &needed, &count, holders, &reasons) == ERROR_SUCCESS) {
         for (UINT i = 0; i < count && program.empty(); ++i) {
+            if (holders[i].Process.dwProcessId == GetCurrentProcessId()) {
+                continue;
+            }
             program = ProgramOfProcess(holders[i].Process.dwProcessId);
             if (program.empty()) {
                 program = holders[i].strAppName;
@@ -94,6 +97,9 @@ std::wstring FindAmongProcesses(const std::wstring& file) {
     process.dwSize = sizeof(process);
     for (BOOL more = Process32FirstW(processes, &process); more && program.empty();
          more = Process32NextW(processes, &process)) {
+        if (process.th32ProcessID == GetCurrentProcessId()) {
+            continue;
+        }
         const std::wstring image = ProgramOfProcess(process.th32ProcessID);
         if (!image.empty() && PathKey(image) == fileKey) {
             program = image;

@@ -313,11 +313,14 @@ protected:
     }
 };
 
-// Waits until the folder holds `count` entries or more; false when the
-// process ends first.
+// Waits until the folder, with the place where the files it replaces are
+// kept, holds `count` entries or more; false when the process ends first or
+// the copy ends without reaching them.
 bool WaitForEntries(const std::string& folder, std::size_t count, const driver::ChildProcess& process) {
-    while (FolderEntries(folder).size() < count) {
-        if (process.HasExited()) {
+    constexpr DWORD kLongestCopyMs = 120000;
+    const DWORD start = GetTickCount();
+    while (FolderEntries(folder).size() + FolderEntries(folder + "\\_$_Originals_$_").size() < count) {
+        if (process.HasExited() || GetTickCount() - start > kLongestCopyMs) {
             return false;
         }
         Sleep(1);
@@ -547,7 +550,8 @@ TEST_P(EarlierRecordFormTest, IsCarriedOn) {
     ASSERT_TRUE(testenv::CopyOneFile(testenv::SetupExePath(), TargetFolder() + "\\Setup.exe"));
     const std::string record =
         relative ? "1=\"Setup.ini\"\r\n2=\"Setup.exe\"\r\n3=\"Old.dat\"\r\n"
-                 : "1=\"" + TargetFolder() + "\\Setup.ini\"\r\n2=\"<utf-8>" + TargetFolder() + "\\%C5%81.dat\"\r\n";
+                 : "1=\"" + TargetFolder() + "\\Setup.ini\"\r\n2=\"" + TargetFolder() + "\\Setup.exe\"\r\n3=\"<utf-8>" +
+                       TargetFolder() + "\\%C5%81.dat\"\r\n";
     ASSERT_TRUE(testenv::WriteFileBytes(TargetFolder() + "\\Setup.ini", "[General]\r\nMode=\"Run\"\r\n\r\n[Files]\r\n" +
                                                                          record + "\r\n[Folders]\r\n1=\"" +
                                                                          TargetFolder() + "\"\r\n\r\n"));

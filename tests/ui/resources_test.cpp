@@ -401,7 +401,7 @@ TEST_F(SetupResources, EveryResourceIsEnglishUnitedStates) {
             groups.insert(id.type + " " + id.name);
         }
     }
-    EXPECT_EQ(groups, (std::set<std::string>{"#14 #101", "#14 #104", "#5 #102", "#2 #103", "#16 #1", "#24 #1"}));
+    EXPECT_EQ(groups, (std::set<std::string>{"#14 #101", "#14 #104", "#5 #102", "#5 #105", "#2 #103", "#16 #1", "#24 #1"}));
 }
 
 }  // namespace
