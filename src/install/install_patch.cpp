@@ -84,6 +84,7 @@ struct InstallSettings {
 
 // Every text a failure may need is read before the first failure can happen.
 void ReadSettingsBeforeRightsTest(InstallSettings& settings) {
+    settings.copied.utf16 = SetupFileIsUtf16();
     settings.copied.volume = ReadSetting(keys::kVolume);
     settings.copied.execute = ReadSetting(keys::kExecute);
     settings.copied.executeCD = ReadSetting(keys::kExecuteCD);
@@ -194,7 +195,7 @@ CopyResult CopySourceFiles(const std::vector<std::wstring>& sourceNames, const s
 // system can tell.
 int ReportHeldFile(const std::string& text, const std::string& caption, const std::wstring& file) {
     const std::wstring program = ProgramHolding(file);
-    const std::wstring shown = WideFromAnsi(text) + L"\r\n\r\n" + file + (program.empty() ? L"" : L"\r\n" + program);
+    const std::wstring shown = WideOfText(text) + L"\r\n\r\n" + file + (program.empty() ? L"" : L"\r\n" + program);
     (void)ShowMessage(shown, caption, MB_OK);
     return kFailed;
 }
@@ -215,9 +216,9 @@ int ReportTooLittleRoom(const std::string& text, const std::string& caption, std
 }
 
 ProgressTexts ProgressTextsOf(const InstallSettings& settings) {
-    return ProgressTexts{WideFromAnsi(settings.copied.appName), WideFromAnsi(settings.progressInstall),
-                         WideFromAnsi(settings.copied.dialogExit), WideFromAnsi(settings.dialogAbort),
-                         WideFromAnsi(settings.dialogAbortHeader)};
+    return ProgressTexts{WideOfText(settings.copied.appName), WideOfText(settings.progressInstall),
+                         WideOfText(settings.copied.dialogExit), WideOfText(settings.dialogAbort),
+                         WideOfText(settings.dialogAbortHeader)};
 }
 
 int ReportFailure(const std::string& text, const std::string& caption) {
@@ -274,13 +275,13 @@ AppsEntryValues AppsEntryOf(const InstallSettings& settings, const std::wstring&
     const std::wstring location = CanonicalPath(targetFolder);
     const std::wstring installedExe = JoinWithBackslash(location, kSetupExeName);
     AppsEntryValues values;
-    values.displayName = WideFromAnsi(settings.copied.appName).substr(0, kLongestDisplayName);
+    values.displayName = WideOfText(settings.copied.appName).substr(0, kLongestDisplayName);
     values.uninstallString = L"\"" + installedExe + L"\" " + kUninstallSwitchWide;
     values.displayIcon = installedExe;
     values.installLocation = location;
     values.installDate = InstallDate();
-    values.displayVersion = WideFromAnsi(settings.displayVersion);
-    values.publisher = WideFromAnsi(settings.publisher);
+    values.displayVersion = WideOfText(settings.displayVersion);
+    values.publisher = WideOfText(settings.publisher);
     const std::uint64_t kib = (patchBytes + kBytesPerKiB - 1) / kBytesPerKiB;
     values.estimatedSizeKiB = kib > MAXDWORD ? MAXDWORD : static_cast<DWORD>(kib);
     return values;
@@ -327,7 +328,7 @@ int InstallPatch() {
     // bytes it always had. What asks which install this is (the lock, the
     // journal, the Apps entry, an earlier record) asks by the folder's one
     // name, so that two spellings of one folder are one install.
-    const std::wstring targetFolder = JoinWithBackslash(programFiles, WideFromAnsi(settings.targetFolder));
+    const std::wstring targetFolder = JoinWithBackslash(programFiles, WideOfText(settings.targetFolder));
     const std::wstring canonicalFolder = CanonicalPath(targetFolder);
     ReadSettingsAfterRightsTest(settings);
 
@@ -360,7 +361,7 @@ int InstallPatch() {
     const std::wstring installedSetup = JoinWithBackslash(targetFolder, kSetupIniName);
     std::vector<std::wstring> sourceNames{kSetupExeName};
     for (const std::string& name : ReadNumberedList(kFilesSection)) {
-        sourceNames.push_back(WideFromAnsi(name));
+        sourceNames.push_back(WideOfText(name));
     }
     // Refused before anything is made: an install there couldn't be used,
     // or would write outside its folder.

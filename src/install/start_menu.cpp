@@ -94,7 +94,7 @@ void CreateStartMenuGroup(const std::wstring& targetFolder, const std::string& a
     if (!FindShellFolder(CSIDL_PROGRAMS, programsFolder)) {
         return;
     }
-    std::wstring groupFolder = JoinWithBackslash(programsFolder, WideFromAnsi(appName));
+    std::wstring groupFolder = JoinWithBackslash(programsFolder, WideOfText(appName));
     // A group is a folder right under the Programs folder: an AppName such
     // as "..\\..\\Desktop" or "." would have the install write, and the
     // uninstall remove, elsewhere. Such a patch gets no group, as where the
@@ -121,7 +121,7 @@ void CreateStartMenuGroup(const std::wstring& targetFolder, const std::string& a
         const ShortcutFields& shortcut = kShortcuts[i];
         std::wstring targetPath = JoinWithBackslash(targetFolder, shortcut.targetName);
         // Always a backslash here, even after an AppName that ends in one.
-        std::wstring linkPath = groupFolder + L"\\" + WideFromAnsi(*nameValues[i]) + L".lnk";
+        std::wstring linkPath = groupFolder + L"\\" + WideOfText(*nameValues[i]) + L".lnk";
         // A name that leads out of the group ("..\\x") or to a device ("CON")
         // gets no shortcut, and no place in the record.
         const std::wstring linkKey = PathKey(linkPath);

@@ -63,7 +63,7 @@ bool HoldsVolume(const std::wstring& root, const std::string& volume, const Driv
                                    &fileSystemFlags, fileSystem, kVolumeTextSize)) {
         return false;
     }
-    return CompareNoCase(WideFromAnsi(volume), label) == 0;
+    return CompareNoCase(WideOfText(volume), label) == 0;
 }
 
 bool HoldsProbeFile(const std::wstring& root, const std::string& executeCD, const DriveQueries& queries) {
@@ -71,7 +71,7 @@ bool HoldsProbeFile(const std::wstring& root, const std::string& executeCD, cons
         return true;
     }
     // The root ends in a backslash already.
-    const DWORD attributes = queries.fileAttributes((root + WideFromAnsi(executeCD)).c_str());
+    const DWORD attributes = queries.fileAttributes((root + WideOfText(executeCD)).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
@@ -112,7 +112,7 @@ bool IsFile(const std::wstring& path) {
 // search was limited. The library's own dependencies come from its folder
 // first, then from the system folder.
 HMODULE LoadPreloadLibrary(const std::string& entry) {
-    const std::wstring wideEntry = WideFromAnsi(entry);
+    const std::wstring wideEntry = WideOfText(entry);
     if (!IsSearchedLibraryName(entry)) {
         return LoadLibraryExW(wideEntry.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     }
@@ -120,7 +120,7 @@ HMODULE LoadPreloadLibrary(const std::string& entry) {
     if (GetModuleHandleW(wideEntry.c_str()) != nullptr) {
         return LoadLibraryW(wideEntry.c_str());
     }
-    const std::wstring name = WideFromAnsi(WithLibraryExtension(entry));
+    const std::wstring name = WideOfText(WithLibraryExtension(entry));
     for (const std::wstring& folder : FormerSearchFolders()) {
         const std::wstring path = JoinWithBackslash(folder, name);
         // The first file found is the one loaded, as before, even if it
@@ -179,7 +179,7 @@ void StartProgram(const std::wstring& program, const wchar_t* startFolder, bool 
 void StartOwnFolderProgram(const std::string& execute, const std::wstring& ownPath, const std::wstring& cdRoot,
                            bool wait) {
     (void)SetCurrentDirectoryW(cdRoot.c_str());
-    const std::wstring program = WithFinalBackslash(ExecutableFolderOf(ownPath)) + WideFromAnsi(execute);
+    const std::wstring program = WithFinalBackslash(ExecutableFolderOf(ownPath)) + WideOfText(execute);
     StartProgram(program, nullptr, wait);
 }
 
@@ -195,7 +195,7 @@ std::wstring FindCdRoot(const std::string& volume, const std::string& executeCD,
         if ((present & (static_cast<DWORD>(1) << bit)) == 0) {
             continue;
         }
-        const std::wstring root = WideFromAnsi(FormatString(kDriveRootFormat, kFirstDriveLetter + bit));
+        const std::wstring root = WideOfText(FormatString(kDriveRootFormat, kFirstDriveLetter + bit));
         // Only CD-ROM drives are asked anything beyond their type.
         if (queries.driveType(root.c_str()) != DRIVE_CDROM) {
             continue;
@@ -246,7 +246,7 @@ int LaunchPatch() {
         (void)SetCurrentDirectoryW(cdRoot.c_str());
         // The relative name is completed from the current directory, the CD
         // root, so it names the file that the probe found.
-        StartProgram(WideFromAnsi(settings.executeCD), cdRoot.c_str(),
+        StartProgram(WideOfText(settings.executeCD), cdRoot.c_str(),
                      EqualsExactly(settings.waitExecuteCD, kWaitValue));
     }
 

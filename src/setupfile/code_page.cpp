@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "setupfile/record_path.h"
+#include "setupfile/utf8.h"
 
 std::u16string Utf16Of(const std::wstring& text) {
     return std::u16string(text.begin(), text.end());
@@ -25,6 +26,33 @@ std::wstring WideFromAnsi(const std::string& text) {
     // Asked for the length just before, with the same bytes: it fits.
     (void)MultiByteToWideChar(CP_ACP, 0, text.data(), size, &wide[0], length);
     return wide;
+}
+
+std::wstring WideOfText(const std::string& text) {
+    std::u16string wide;
+    return Utf16OfUtf8(text, wide) ? WideOf(wide) : WideFromAnsi(text);
+}
+
+std::string TextOfWide(const std::wstring& text) {
+    return Utf8Of(Utf16Of(text));
+}
+
+std::string AnsiOfText(const std::string& text) {
+    const std::wstring wide = WideOfText(text);
+    if (wide.empty()) {
+        return std::string();
+    }
+    // The flags of the platform's own ANSI reader: a text read from an ANSI
+    // file comes back as the bytes that reader gave.
+    const int size = static_cast<int>(wide.size());
+    const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    if (length <= 0) {
+        return std::string();
+    }
+    std::string ansi(static_cast<std::size_t>(length), '\0');
+    // Asked for the length just before, with the same text: it fits.
+    (void)WideCharToMultiByte(CP_ACP, 0, wide.data(), size, &ansi[0], length, nullptr, nullptr);
+    return ansi;
 }
 
 bool ExactAnsiFrom(const std::wstring& text, std::string& ansi) {
@@ -77,5 +105,5 @@ std::wstring PathOfRecordValue(const std::string& value) {
     if (ReadMarkedUnicodePath(value, path)) {
         return WideOf(path);
     }
-    return WideFromAnsi(value);
+    return WideOfText(value);
 }

@@ -12,37 +12,65 @@
 namespace {
 
 const char kLineEnd[] = "\r\n";
+const char kUtf16Mark[] = "\xFF\xFE";
+
+// The file being written and its form: UTF-16 little-endian behind its mark,
+// or the ANSI code page.
+struct InstalledFile {
+    std::FILE* stream;
+    bool utf16;
+};
 
 // Writes all bytes; the stream's error flag keeps any failure for the caller.
-void Put(std::FILE* file, const std::string& bytes) {
-    (void)std::fwrite(bytes.data(), 1, bytes.size(), file);
+void PutBytes(InstalledFile& file, const std::string& bytes) {
+    (void)std::fwrite(bytes.data(), 1, bytes.size(), file.stream);
+}
+
+std::string Utf16LeBytes(const std::wstring& text) {
+    std::string bytes;
+    for (wchar_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>((unit >> 8) & 0xFF);
+    }
+    return bytes;
+}
+
+// A text as the reader gave it, in the file's form.
+void Put(InstalledFile& file, const std::string& text) {
+    PutBytes(file, file.utf16 ? Utf16LeBytes(WideOfText(text)) : AnsiOfText(text));
 }
 
 // Closes the file and tells whether every write and the close went through.
 // The buffer is flushed first on its own: some C runtimes (Wine's msvcrt)
 // let fclose return 0 although the flush inside it failed on a full disk.
-bool CloseAfterWriting(std::FILE* file) {
-    const bool flushed = std::fflush(file) == 0;
-    const bool written = std::ferror(file) == 0;
-    const bool closed = std::fclose(file) == 0;
+bool CloseAfterWriting(InstalledFile& file) {
+    const bool flushed = std::fflush(file.stream) == 0;
+    const bool written = std::ferror(file.stream) == 0;
+    const bool closed = std::fclose(file.stream) == 0;
     return flushed && written && closed;
 }
 
-void PutValue(std::FILE* file, const SetupKey& key, const std::string& value) {
+void PutValue(InstalledFile& file, const SetupKey& key, const std::string& value) {
     Put(file, ValueLine(key.name, value));
 }
 
-void PutValueIfSet(std::FILE* file, const SetupKey& key, const std::string& value) {
+void PutValueIfSet(InstalledFile& file, const SetupKey& key, const std::string& value) {
     if (!value.empty()) {
         PutValue(file, key, value);
     }
 }
 
-void PutRecordSection(std::FILE* file, const char* section, const std::vector<std::wstring>& paths) {
+// A UTF-16 file holds every path as it is; an ANSI one in the code page
+// where that holds it exactly, behind the Unicode mark otherwise.
+void PutRecordSection(InstalledFile& file, const char* section, const std::vector<std::wstring>& paths) {
     Put(file, SectionLine(section));
     int number = 1;
     for (const std::wstring& path : paths) {
-        Put(file, NumberedLine(number++, RecordValueOf(path)));
+        if (file.utf16) {
+            Put(file, NumberedLine(number++, TextOfWide(path)));
+        } else {
+            PutBytes(file, NumberedLine(number++, RecordValueOf(path)));
+        }
     }
     Put(file, kLineEnd);
 }
@@ -82,9 +110,12 @@ InstalledRecord ReadInstalledRecord(const std::wstring& path) {
 
 bool WriteInstalledSetup(const std::wstring& path, const InstalledSetupValues& values) {
     // Binary mode: CR LF must reach the file unchanged.
-    std::FILE* file = _wfopen(path.c_str(), L"wb");
-    if (file == nullptr) {
+    InstalledFile file{_wfopen(path.c_str(), L"wb"), values.utf16};
+    if (file.stream == nullptr) {
         return false;
+    }
+    if (file.utf16) {
+        PutBytes(file, kUtf16Mark);
     }
     Put(file, SectionLine("General"));
     PutValue(file, keys::kMode, kInstalledMode);
@@ -115,7 +146,7 @@ bool WriteInstalledSetup(const std::wstring& path, const InstalledSetupValues& v
     // Each entry is written as soon as it is read, under its own number.
     Put(file, SectionLine(kPreloadDLLsSection));
     ForEachNumberedEntry(kPreloadDLLsSection,
-                         [file](int number, const std::string& entry) { Put(file, NumberedLine(number, entry)); });
+                         [&file](int number, const std::string& entry) { Put(file, NumberedLine(number, entry)); });
     Put(file, kLineEnd);
 
     // A settings file cut short (a full disk) would be taken for a good one by
@@ -129,8 +160,10 @@ bool WriteInstalledSetup(const std::wstring& path, const InstalledSetupValues& v
 
 bool AppendInstallRecord(const std::wstring& path, const std::vector<std::wstring>& createdFiles,
                          const std::vector<std::wstring>& createdFolders) {
-    std::FILE* file = _wfopen(path.c_str(), L"ab");
-    if (file == nullptr) {
+    // The record goes on in the form that the file was begun in.
+    const bool utf16 = HoldsUtf16Mark(path);
+    InstalledFile file{_wfopen(path.c_str(), L"ab"), utf16};
+    if (file.stream == nullptr) {
         return false;
     }
     PutRecordSection(file, kFilesSection, createdFiles);

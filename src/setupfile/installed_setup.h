@@ -29,6 +29,9 @@ struct InstalledSetupValues {
     std::string errorInterrupted;
     std::string errorLongPath;
     std::string progressUninstall;
+    // Written as UTF-16 little-endian with its mark, as a source in that form
+    // is; in the ANSI code page otherwise, as ever.
+    bool utf16 = false;
 };
 
 // The install record of the installed Setup.ini at `path`, read through the

@@ -11,6 +11,9 @@
 // Longest value a read returns; longer stored values are cut.
 constexpr unsigned kMaxSettingLength = 8189;
 
+// Texts come as UTF-8, whatever the form of the file: UTF-16 with its mark,
+// read in full, or ANSI, read in the code page.
+
 // The stored value, or `defaultValue` when the file, section or key is
 // missing or the value is empty (also after its quotation marks are removed).
 std::string ReadSetting(const char* section, const char* key, const char* defaultValue);
@@ -37,6 +40,11 @@ void ForEachNumberedEntry(const char* section, Visit visit) {
         visit(number, value);
     }
 }
+
+// Whether the file at `path`, or Setup.ini of the current directory, is
+// saved as UTF-16 little-endian with its mark.
+bool HoldsUtf16Mark(const std::wstring& path);
+bool SetupFileIsUtf16();
 
 // Values of keys 1, 2, 3, ... of `section`, up to the first empty or missing one.
 std::vector<std::string> ReadNumberedList(const char* section);

@@ -14,11 +14,11 @@ constexpr unsigned kIconBits = MB_ICONHAND | MB_ICONQUESTION | MB_ICONEXCLAMATIO
 }  // namespace
 
 int ShowMessage(const std::string& text, const std::string& caption, unsigned type) {
-    return ShowMessage(WideFromAnsi(text), caption, type);
+    return ShowMessage(WideOfText(text), caption, type);
 }
 
 int ShowMessage(const std::wstring& text, const std::string& caption, unsigned type) {
-    return ShowMessage(text, WideFromAnsi(caption), type);
+    return ShowMessage(text, WideOfText(caption), type);
 }
 
 int ShowMessage(const std::wstring& text, const std::wstring& wideCaption, unsigned type) {

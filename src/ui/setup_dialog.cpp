@@ -1,5 +1,6 @@
 #include "ui/setup_dialog.h"
 
+#include "setupfile/code_page.h"
 #include "ui/dialog_picture.h"
 #include "ui/globals.h"
 #include "ui/message_box.h"
@@ -10,18 +11,20 @@ bool g_confirmCancel = false;
 
 namespace {
 
+// The texts are set wide: an ANSI call would turn every character outside
+// the code page into a question mark.
 void SetControlText(HWND dialog, int controlId, const std::string& text) {
     // A control missing from the template simply stays as it is.
-    (void)SetWindowTextA(GetDlgItem(dialog, controlId), text.c_str());
+    (void)SetWindowTextW(GetDlgItem(dialog, controlId), WideOfText(text).c_str());
 }
 
 BOOL OnInitDialog(HWND dialog) {
-    (void)SetWindowTextA(dialog, DialogTexts.caption.c_str());
+    (void)SetWindowTextW(dialog, WideOfText(DialogTexts.caption).c_str());
     SetControlText(dialog, IDC_HEADING, DialogTexts.heading);
     SetControlText(dialog, IDC_BODY, DialogTexts.body);
     SetControlText(dialog, IDOK, DialogTexts.okLabel);
     SetControlText(dialog, IDCANCEL, DialogTexts.cancelLabel);
-    (void)SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(g_dialogIcon));
+    (void)SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(g_dialogIcon));
     FitPictureToScreen(dialog);
     return TRUE;  // the platform focuses the first tab stop, the OK button
 }
@@ -59,5 +62,5 @@ INT_PTR CALLBACK SetupDialogProc(HWND window, UINT message, WPARAM wParam, LPARA
 }
 
 INT_PTR RunSetupDialog() {
-    return DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_SETUP), nullptr, SetupDialogProc, 0);
+    return DialogBoxParamW(g_instance, MAKEINTRESOURCEW(IDD_SETUP), nullptr, SetupDialogProc, 0);
 }

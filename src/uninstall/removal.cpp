@@ -104,7 +104,7 @@ bool ParkExecutable(const std::wstring& executable, const std::wstring& parkingP
         return false;
     }
     AfterChange();
-    if (!PointAppsEntryAt(folder, executable, parkingPath, WideFromAnsi(appName), entryBefore)) {
+    if (!PointAppsEntryAt(folder, executable, parkingPath, WideOfText(appName), entryBefore)) {
         return false;
     }
     AfterChange();
@@ -140,7 +140,7 @@ void RemoveOtherFolders(const std::vector<std::wstring>& folders, const std::wst
 int ReportFileThatStays(const UninstallTexts& texts, const std::wstring& file, ProgressWindow& progress) {
     EndProgress(progress);
     const std::wstring program = ProgramHolding(file);
-    (void)ShowMessage(WideFromAnsi(texts.filesStayedText) + kLineBreak + kLineBreak + file +
+    (void)ShowMessage(WideOfText(texts.filesStayedText) + kLineBreak + kLineBreak + file +
                           (program.empty() ? std::wstring() : kLineBreak + program),
                       texts.errorCaption, MB_OK);
     return kFailureStatus;
@@ -163,8 +163,8 @@ int RemoveRecordedInstall(const std::wstring& folder, const std::wstring& execut
     ProgressWindow progress;
     progress.registerBar = RegisterProgressBarClass;
     StartProgress(progress,
-                  ProgressTexts{WideFromAnsi(texts.appName), WideFromAnsi(texts.progressLine),
-                                WideFromAnsi(texts.exitLabel), std::wstring(), std::wstring()},
+                  ProgressTexts{WideOfText(texts.appName), WideOfText(texts.progressLine),
+                                WideOfText(texts.exitLabel), std::wstring(), std::wstring()},
                   2 * static_cast<std::uint64_t>(files.size()));
     const std::wstring offGround = FirstOffGround(folder, files, folders);
     if (!offGround.empty()) {

@@ -23,5 +23,6 @@ inline InstalledSetupValues ReadInstalledSetupValues() {
     values.errorNotInstalled = ReadSettingIfSet(keys::kErrorNotInstalled);
     values.errorUninstall = ReadSettingIfSet(keys::kErrorUninstall);
     values.progressUninstall = ReadSettingIfSet(keys::kProgressUninstall);
+    values.utf16 = SetupFileIsUtf16();
     return values;
 }
