@@ -211,5 +211,148 @@ TEST_F(InstallTest, ReusesAnExistingTargetFolderAndStillRecordsItFirst) {
               ExpectedInstalledSetup(ExpectedCreatedFiles(target, {"one.bin"}), ExpectedCreatedFolders(target)));
 }
 
+// A Setup.ini saved as UTF-16 with its mark, on a machine whose code page
+// holds none of its scripts: every text reaches the user whole, in install,
+// run and uninstall mode, and the installed file keeps the form.
+struct ScriptText {
+    const char* sourceLine;     // as the source Setup.ini sets it
+    const char* installedLine;  // as the installed one holds it, "" for none
+};
+const char kRussianName[] = u8"Патч для ралли";
+const char kJapaneseFolder[] = u8"ラリー パッチ";
+const ScriptText kScriptTexts[] = {
+    {u8"AppName=Патч для ралли", u8"AppName=\"Патч для ралли\""},
+    {u8"ErrorHeader=Ошибка", u8"ErrorHeader=\"Ошибка\""},
+    {u8"ErrorCD=ディスクを\\n入れてください", u8"ErrorCD=\"ディスクを\\n入れてください\""},
+    {u8"DialogAbortHeader=Έξοδος;", ""},
+    {u8"DialogAbort=Naprawdę\\nwyjść?", ""},
+    {u8"SuccessHeader=Готово", u8"SuccessHeader=\"Готово\""},
+    {u8"SuccessInstall=インストール\\n完了", ""},
+    {u8"DialogInstallText=Καλώς ήρθατε\\nστο μπάλωμα", ""},
+    {u8"DialogUninstallText=Αφαίρεση;", u8"DialogText=\"Αφαίρεση;\""},
+    {u8"DialogInstall=&Zainstaluj łatkę", ""},
+    {u8"DialogExit=終了", u8"DialogExit=\"終了\""},
+    {u8"ShortcutStart=Uruchom grę", ""},
+    {u8"ShortcutReadMe=Διάβασέ με", ""},
+    {u8"ShortcutUninstall=Удалить", ""},
+};
+
+// `text` with the line of each key set in `lines` replaced by that line.
+std::string WithLines(std::string text, bool installed) {
+    for (const ScriptText& line : kScriptTexts) {
+        const std::string wanted = installed ? line.installedLine : line.sourceLine;
+        if (wanted.empty()) {
+            continue;
+        }
+        const std::string key = wanted.substr(0, wanted.find('=') + 1);
+        const std::size_t start = text.find("\r\n" + key);
+        EXPECT_NE(start, std::string::npos) << key;
+        if (start != std::string::npos) {
+            text.replace(start + 2, text.find("\r\n", start + 2) - start - 2, wanted);
+        }
+    }
+    return text;
+}
+
+std::string Utf16FileOf(const std::string& text) {
+    std::string bytes = "\xFF\xFE";
+    for (wchar_t unit : testenv::WideFromUtf8(text)) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
+struct Shown {
+    std::string caption;
+    std::string text;
+};
+
+// The next box of the process, read through the wide calls, answered with `button`.
+Shown AnswerBox(const driver::ChildProcess& process, int button) {
+    HWND box = WaitForMessageBoxOnly(process);
+    EXPECT_NE(box, nullptr);
+    if (box == nullptr) {
+        return Shown{};
+    }
+    Shown shown{driver::FullWindowText(box), driver::FullControlText(box, driver::kMessageBoxTextId)};
+    EXPECT_TRUE(driver::PressButton(box, button));
+    EXPECT_TRUE(driver::WaitForWindowGone(box));
+    return shown;
+}
+
+TEST_F(InstallTest, AUtf16SetupFileSpeaksEveryScriptInEveryMode) {
+    const std::vector<std::string> names = {u8"Δεδομένα.dat", u8"データ.bin"};
+    PrepareMedium(kTargetName, names);
+    ASSERT_TRUE(testenv::WriteFileBytes(medium_ / "Setup.ini", Utf16FileOf(WithLines(
+        SourceSetupIni(kJapaneseFolder, names), false))));
+    AddMediumFile(names[0], "alpha");
+    AddMediumFile(names[1], "beta");
+    const std::string target = programFiles_ / kJapaneseFolder;
+    const std::string group = ProgramsFolder() + "\\" + kRussianName;
+    testenv::RemoveTree(group);
+
+    driver::ChildProcess install;
+    HWND dialog = StartFromMedium(install);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(driver::FullWindowText(dialog), kRussianName);
+    EXPECT_EQ(driver::FullControlText(dialog, driver::kSetupHeadingId), kRussianName);
+    EXPECT_EQ(driver::FullControlText(dialog, driver::kSetupBodyId), u8"Καλώς ήρθατε\r\nστο μπάλωμα");
+    EXPECT_EQ(driver::FullControlText(dialog, IDOK), u8"&Zainstaluj łatkę");
+    EXPECT_EQ(driver::FullControlText(dialog, IDCANCEL), u8"終了");
+    ASSERT_TRUE(driver::PressButton(dialog, IDCANCEL));
+    const Shown question = AnswerBox(install, IDNO);
+    EXPECT_EQ(question.caption, u8"Έξοδος;");
+    EXPECT_EQ(question.text, u8"Naprawdę\r\nwyjść?");
+    ASSERT_TRUE(driver::PressButton(dialog, IDOK));
+    const Shown success = AnswerBox(install, IDOK);
+    EXPECT_EQ(success.caption, u8"Готово");
+    EXPECT_EQ(success.text, u8"インストール\r\n完了");
+    DWORD status = 1;
+    ASSERT_TRUE(install.WaitForExit(status));
+    EXPECT_EQ(status, 0u);
+
+    const std::vector<std::string> links = {group + u8"\\Uruchom grę.lnk", group + u8"\\Διάβασέ με.lnk",
+                                            group + u8"\\Удалить.lnk"};
+    std::vector<std::string> files = {target + "\\Setup.ini", target + "\\Setup.exe", target + "\\" + names[0],
+                                      target + "\\" + names[1]};
+    files.insert(files.end(), links.begin(), links.end());
+    for (const std::string& file : files) {
+        EXPECT_TRUE(testenv::PathExists(file)) << file;
+    }
+    const std::vector<AppsEntry> entries = AppsEntriesOf(target);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].at("DisplayName"), kRussianName);
+    std::string installed;
+    ASSERT_TRUE(testenv::ReadFileBytes(target + "\\Setup.ini", installed));
+    EXPECT_EQ(installed, Utf16FileOf(WithLines(ExpectedInstalledSetup(files, {target, group}), true)));
+
+    // Run mode, without the disc: its box, from the installed file.
+    const std::string exe = target + "\\Setup.exe";
+    driver::ChildProcess run;
+    ASSERT_TRUE(run.Start(exe, testenv::CommandLineFor(exe, ""), target));
+    const Shown noDisc = AnswerBox(run, IDOK);
+    EXPECT_EQ(noDisc.caption, u8"Ошибка");
+    EXPECT_EQ(noDisc.text, u8"ディスクを\r\n入れてください");
+    ASSERT_TRUE(run.WaitForExit(status));
+    EXPECT_EQ(status, kFailureStatus);
+
+    driver::ChildProcess uninstall;
+    ASSERT_TRUE(uninstall.Start(exe, testenv::CommandLineFor(exe, "-uninstall"), target));
+    dialog = driver::WaitForSetupDialog(uninstall.Id());
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(driver::FullWindowText(dialog), kRussianName);
+    EXPECT_EQ(driver::FullControlText(dialog, driver::kSetupBodyId), u8"Αφαίρεση;");
+    EXPECT_EQ(driver::FullControlText(dialog, IDCANCEL), u8"終了");
+    ASSERT_TRUE(driver::PressButton(dialog, IDOK));
+    const Shown removed = AnswerBox(uninstall, IDOK);
+    EXPECT_EQ(removed.caption, u8"Готово");
+    ASSERT_TRUE(uninstall.WaitForExit(status));
+    EXPECT_EQ(status, 0u);
+    EXPECT_FALSE(testenv::PathExists(target)) << DescribeFolder(target);
+    EXPECT_FALSE(testenv::PathExists(group)) << DescribeFolder(group);
+    EXPECT_TRUE(AppsEntriesOf(target).empty());
+}
+
 }  // namespace
 }  // namespace installtest

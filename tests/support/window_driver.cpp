@@ -159,6 +159,25 @@ std::string ControlText(HWND dialog, int controlId) {
     return control == nullptr ? std::string() : WindowText(control);
 }
 
+std::string FullWindowText(HWND window) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &length)) {
+        return std::string();
+    }
+    std::vector<wchar_t> buffer(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                             SMTO_ABORTIFHUNG, kMessageTimeoutMs, &copied)) {
+        return std::string();
+    }
+    return testenv::Utf8FromWide(std::wstring(buffer.data(), copied).c_str());
+}
+
+std::string FullControlText(HWND dialog, int controlId) {
+    HWND control = GetDlgItem(dialog, controlId);
+    return control == nullptr ? std::string() : FullWindowText(control);
+}
+
 std::string ClassName(HWND window) {
     char name[256] = "";
     int length = GetClassNameA(window, name, sizeof(name));

@@ -66,6 +66,9 @@ bool WaitForWindowGone(HWND window, DWORD timeoutMs = kDefaultTimeoutMs);
 // Text of a window or control of any process (WM_GETTEXT, marshalled).
 std::string WindowText(HWND window);
 std::string ControlText(HWND dialog, int controlId);
+// The same through the wide calls, as UTF-8: every character the window holds.
+std::string FullWindowText(HWND window);
+std::string FullControlText(HWND dialog, int controlId);
 std::string ClassName(HWND window);
 
 // Presses a button as a click would: the dialog receives WM_COMMAND with the
