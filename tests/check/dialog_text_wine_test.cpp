@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -30,6 +31,37 @@ std::wstring Wide(const std::string& utf8) {
     return std::wstring(units.begin(), units.end());
 }
 
+// Setup.exe's template of the dialog with its font, "MS Shell Dlg", named
+// "MS Sans Serif" instead: Windows maps the first to Microsoft Sans Serif,
+// made with the metrics of the second, which Wine has as sserife.fon and
+// maps the first to a font of other widths. The items follow the name at
+// the next four-byte boundary.
+std::vector<WORD> TemplateInMsSansSerif() {
+    std::vector<WORD> words;
+    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(IDD_SETUP), reinterpret_cast<LPCWSTR>(RT_DIALOG));
+    HGLOBAL loaded = found == nullptr ? nullptr : LoadResource(nullptr, found);
+    if (loaded == nullptr) {
+        return words;
+    }
+    const WORD* first = static_cast<const WORD*>(LockResource(loaded));
+    const std::vector<WORD> original(first, first + SizeofResource(nullptr, found) / sizeof(WORD));
+    const std::wstring shellFace(L"MS Shell Dlg", sizeof("MS Shell Dlg"));  // with its terminator
+    const auto face = std::search(original.begin(), original.end(), shellFace.begin(), shellFace.end());
+    if (face == original.end()) {
+        return words;
+    }
+    const std::size_t faceStart = static_cast<std::size_t>(face - original.begin());
+    const std::size_t itemsStart = (faceStart + shellFace.size() + 1) / 2 * 2;
+    const std::wstring sansFace(L"MS Sans Serif", sizeof("MS Sans Serif"));
+    words.assign(original.begin(), face);
+    words.insert(words.end(), sansFace.begin(), sansFace.end());
+    if (words.size() % 2 != 0) {
+        words.push_back(0);
+    }
+    words.insert(words.end(), original.begin() + static_cast<std::ptrdiff_t>(itemsStart), original.end());
+    return words;
+}
+
 INT_PTR CALLBACK IgnoreEverything(HWND, UINT, WPARAM, LPARAM) {
     return FALSE;
 }
@@ -40,8 +72,11 @@ protected:
         if (AddFontResourceExW(kDialogFontFile, FR_PRIVATE, nullptr) == 0) {
             GTEST_SKIP() << "no MS Sans Serif of Wine's to measure";
         }
-        dialog_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_SETUP), nullptr,
-                                     IgnoreEverything, 0);
+        dialogTemplate_ = TemplateInMsSansSerif();
+        ASSERT_FALSE(dialogTemplate_.empty()) << "the template names no MS Shell Dlg";
+        dialog_ = CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
+                                             reinterpret_cast<LPCDLGTEMPLATEW>(dialogTemplate_.data()), nullptr,
+                                             IgnoreEverything, 0);
         ASSERT_NE(dialog_, nullptr) << GetLastError();
         dc_ = GetDC(dialog_);
         ASSERT_NE(dc_, nullptr);
@@ -108,6 +143,7 @@ protected:
         return pixels;
     }
 
+    std::vector<WORD> dialogTemplate_;
     HWND dialog_ = nullptr;
     HDC dc_ = nullptr;
 };

@@ -154,7 +154,7 @@ TEST_F(SetupResources, DialogTemplateHasTheLayoutOfTheSetupDialog) {
     EXPECT_EQ(in.NameOrOrdinal(), "") << "class: the standard dialog class";
     EXPECT_EQ(in.Text(), "...") << "caption";
     EXPECT_EQ(in.Word(), 8) << "font size";
-    EXPECT_EQ(in.Text(), "MS Sans Serif");
+    EXPECT_EQ(in.Text(), "MS Shell Dlg");
     ASSERT_EQ(count, 5);
 
     std::vector<Control> controls;
