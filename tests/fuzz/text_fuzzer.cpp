@@ -14,6 +14,7 @@
 #include "setupfile/journal_lines.h"
 #include "setupfile/record_path.h"
 #include "setupfile/text.h"
+#include "setupfile/utf8.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
@@ -74,6 +75,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::u16string back;
     if (!DecodePercentEncodedUtf8(PercentEncodedUtf8(units), back) || back != units) {
+        std::abort();
+    }
+    // A text read from Setup.ini is held as UTF-8 and shown as UTF-16 again.
+    std::u16string shown;
+    if (!Utf16OfUtf8(Utf8Of(units), shown) || shown != units) {
         std::abort();
     }
     return 0;
