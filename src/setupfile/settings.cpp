@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cwchar>
+#include <unordered_map>
+
 #include "setupfile/code_page.h"
 #include "setupfile/ini_lines.h"
 #include "setupfile/text.h"
@@ -75,8 +79,64 @@ std::string ReadText(const SetupKey& key) {
     return ReadText(key.name, key.defaultValue);
 }
 
+namespace {
+
+// A section's lines as the platform's reader gives them all at once: each
+// "name=value" (a line without "=" as its name alone), names and values
+// trimmed, quotation marks still on, each ended by a NUL, the last by two.
+std::vector<wchar_t> SectionLines(const char* section) {
+    constexpr DWORD kFirstSectionSize = 1 << 16;
+    // A record of 100,000 long paths fits many times over; a file that
+    // doesn't is read as far as it goes.
+    constexpr DWORD kLargestSectionSize = 1 << 26;
+    std::vector<wchar_t> lines(kFirstSectionSize, L'\0');
+    for (;;) {
+        const DWORD size = static_cast<DWORD>(lines.size());
+        const DWORD length = GetPrivateProfileSectionW(WideOfAscii(section).c_str(), lines.data(), size, kSetupFileName);
+        // Size less two is the reader's way of saying that the lines were cut.
+        if (length + 2 < size || size >= kLargestSectionSize) {
+            lines.resize(std::min<std::size_t>(length + 2, size));
+            lines[lines.size() - 2] = L'\0';
+            lines[lines.size() - 1] = L'\0';
+            return lines;
+        }
+        lines.assign(static_cast<std::size_t>(size) * 2, L'\0');
+    }
+}
+
+// The value as the reader gives it for its key: one pair of the same
+// quotation marks around it removed, cut at the read limit.
+std::wstring ValueOfStored(const std::wstring& stored) {
+    std::wstring value = stored;
+    if (value.size() >= 2 && (value[0] == L'"' || value[0] == L'\'') && value.back() == value[0]) {
+        value = value.substr(1, value.size() - 2);
+    }
+    if (value.size() > kMaxSettingLength) {
+        value.resize(kMaxSettingLength);
+    }
+    return value;
+}
+
+}  // namespace
+
+// The whole section is read once and its entries looked up here: the
+// platform's reader looks each key up from the start of its section, which
+// makes a list of n entries cost n squared.
 std::vector<std::string> ReadNumberedList(const char* section) {
+    const std::vector<wchar_t> lines = SectionLines(section);
+    std::unordered_map<std::wstring, std::wstring> firstOfName;
+    for (const wchar_t* line = lines.data(); *line != L'\0'; line += std::wcslen(line) + 1) {
+        const wchar_t* equals = std::wcschr(line, L'=');
+        const std::wstring name = equals == nullptr ? std::wstring(line) : std::wstring(line, equals);
+        // The first entry of a name hides any later one, as for the reader.
+        (void)firstOfName.emplace(name, equals == nullptr ? std::wstring() : ValueOfStored(equals + 1));
+    }
     std::vector<std::string> entries;
-    ForEachNumberedEntry(section, [&entries](int, const std::string& value) { entries.push_back(value); });
-    return entries;
+    for (int number = 1;; ++number) {
+        const auto entry = firstOfName.find(std::to_wstring(number));
+        if (entry == firstOfName.end() || entry->second.empty()) {
+            return entries;
+        }
+        entries.push_back(TextOfWide(entry->second));
+    }
 }

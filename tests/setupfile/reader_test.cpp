@@ -150,6 +150,10 @@ TEST_P(NumberedListRules, EndsAtTheFirstEmptyOrMissingKey) {
                           "[Folders]\r\n9=x\r\n");
     ASSERT_TRUE(folder.Ready());
     EXPECT_EQ(ReadNumberedList("Files"), GetParam().expected);
+    // The list read at once says what the reader says key by key.
+    std::vector<std::string> keyByKey;
+    ForEachNumberedEntry("Files", [&keyByKey](int, const std::string& value) { keyByKey.push_back(value); });
+    EXPECT_EQ(keyByKey, GetParam().expected);
 }
 
 std::string ListCaseName(const ::testing::TestParamInfo<ListCase>& info) {
@@ -165,15 +169,22 @@ INSTANTIATE_TEST_SUITE_P(
                       ListCase{"KeyTwoEmptyQuotes", "1=a\r\n2=\"\"\r\n3=c\r\n", {"a"}},
                       ListCase{"KeysInAnyOrder", "3=c\r\n1=a\r\n2=b\r\n", {"a", "b", "c"}},
                       ListCase{"LeadingZerosAreOtherKeys", "01=a\r\n1=b\r\n02=c\r\n", {"b"}},
-                      ListCase{"ValuesAsStored", "1=\" a\\nb \"\r\n2=C:\\x y\\z.dll\r\n", {" a\\nb ", "C:\\x y\\z.dll"}}),
+                      ListCase{"ValuesAsStored", "1=\" a\\nb \"\r\n2=C:\\x y\\z.dll\r\n", {" a\\nb ", "C:\\x y\\z.dll"}},
+                      ListCase{"FirstOfTwoKeys", "1=a\r\n1=b\r\n2=c\r\n", {"a", "c"}},
+                      ListCase{"KeyWithoutEquals", "1=a\r\n2\r\n2=b\r\n", {"a"}},
+                      ListCase{"BlanksAndQuotes", " 1 =  'a b'  \r\n2=\"c'\r\n3=\"\r\n4='\"d\"'\r\n", {"a b", "\"c'", "\"", "\"d\""}},
+                      ListCase{"CommentsAndSecondSection", ";1=x\r\n1=a\r\n[files]\r\n2=b\r\n", {"a"}},
+                      ListCase{"BeyondTheReadLimit", "1=" + std::string(9000, 'v') + "\r\n", {std::string(8189, 'v')}}),
     ListCaseName);
 
 TEST(NumberedList, HasNoUpperBound) {
     std::string section;
     std::vector<std::string> expected;
-    for (int n = 1; n <= 300; ++n) {
-        section += std::to_string(n) + "=entry " + std::to_string(n) + "\r\n";
-        expected.push_back("entry " + std::to_string(n));
+    // Long enough that the section's lines outgrow any first buffer.
+    for (int n = 1; n <= 4000; ++n) {
+        const std::string value = "C:\\Program Files\\Some Patch\\Data\\entry " + std::to_string(n) + ".dat";
+        section += std::to_string(n) + "=\"" + value + "\"\r\n";
+        expected.push_back(value);
     }
     SetupIniFolder folder("[PreloadDLLs]\r\n" + section);
     ASSERT_TRUE(folder.Ready());
