@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cwchar>
 #include <memory>
@@ -17,6 +16,7 @@
 #include "install/install_changes.h"
 #include "install/install_journal.h"
 #include "install/install_repair.h"
+#include "install/install_settings.h"
 #include "process/change_step.h"
 #include "install/registry_key.h"
 #include "install/start_menu.h"
@@ -24,12 +24,10 @@
 #include "process/file_holders.h"
 #include "process/file_names.h"
 #include "process/kept_files.h"
-#include "process/module_path.h"
 #include "process/patch_ground.h"
 #include "process/system_controls.h"
 #include "process/target_lock.h"
 #include "setupfile/code_page.h"
-#include "setupfile/device_names.h"
 #include "setupfile/installed_setup.h"
 #include "setupfile/path_hash.h"
 #include "setupfile/paths.h"
@@ -59,73 +57,6 @@ constexpr std::uint64_t kBytesPerMiB = 1024 * 1024;
 constexpr std::size_t kInstallDateSize = 9;  // YYYYMMDD and the terminator
 // Only exactly this value of AppsEntry leaves the entry out.
 const char kNoAppsEntry[] = "0";
-
-// What install reads from the source Setup.ini.
-struct InstallSettings {
-    InstalledSetupValues copied;  // goes into the installed Setup.ini as read
-    std::string errorPermissions;
-    std::string errorFile;
-    std::string dialogAbortHeader;
-    std::string dialogAbort;
-    std::string successInstall;
-    ShortcutNames shortcutNames;
-    std::string dialogInstall;
-    std::string dialogInstallText;
-    std::string targetFolder;
-    std::string repairedInterrupted;
-    std::string errorAlreadyRunning;
-    std::string displayVersion;
-    std::string publisher;
-    std::string appsEntry;
-    std::string progressInstall;
-    std::string errorFileInUse;
-    std::string errorDiskSpace;
-};
-
-// Every text a failure may need is read before the first failure can happen.
-void ReadSettingsBeforeRightsTest(InstallSettings& settings) {
-    settings.copied.utf16 = SetupFileIsUtf16();
-    settings.copied.volume = ReadSetting(keys::kVolume);
-    settings.copied.execute = ReadSetting(keys::kExecute);
-    settings.copied.executeCD = ReadSetting(keys::kExecuteCD);
-    settings.copied.errorHeader = ReadSetting(keys::kErrorHeader);
-    settings.copied.errorCD = ReadSetting(keys::kErrorCD);
-    settings.errorPermissions = ReadText(keys::kErrorPermissions);
-    settings.errorFile = ReadText(keys::kErrorFile);
-    settings.dialogAbortHeader = ReadSetting(keys::kDialogAbortHeader);
-    settings.dialogAbort = ReadText(keys::kDialogAbort);
-    settings.copied.successHeader = ReadSetting(keys::kSuccessHeader);
-    settings.successInstall = ReadText(keys::kSuccessInstall);
-    settings.copied.successUninstall = ReadSetting(keys::kSuccessUninstall);
-    settings.shortcutNames.start = ReadSetting(keys::kShortcutStart);
-    settings.shortcutNames.uninstall = ReadSetting(keys::kShortcutUninstall);
-    settings.shortcutNames.readMe = ReadSetting(keys::kShortcutReadMe);
-    settings.copied.dialogExit = ReadSetting(keys::kDialogExit);
-    settings.dialogInstall = ReadSetting(keys::kDialogInstall);
-    settings.copied.dialogUninstall = ReadSetting(keys::kDialogUninstall);
-    settings.dialogInstallText = ReadText(keys::kDialogInstallText);
-    settings.copied.dialogUninstallText = ReadSetting(keys::kDialogUninstallText);
-    settings.copied.errorNotInstalled = ReadSettingIfSet(keys::kErrorNotInstalled);
-    settings.copied.errorUninstall = ReadSettingIfSet(keys::kErrorUninstall);
-    settings.copied.errorAlreadyRunning = ReadSettingIfSet(keys::kErrorAlreadyRunning);
-    settings.copied.errorInterrupted = ReadSettingIfSet(keys::kErrorInterrupted);
-    settings.copied.errorLongPath = ReadSettingIfSet(keys::kErrorLongPath);
-    settings.copied.progressUninstall = ReadSettingIfSet(keys::kProgressUninstall);
-    settings.progressInstall = ReadText(keys::kProgressInstall);
-    settings.errorFileInUse = ReadText(keys::kErrorFileInUse);
-    settings.errorDiskSpace = ReadText(keys::kErrorDiskSpace);
-    settings.repairedInterrupted = ReadText(keys::kRepairedInterrupted);
-    settings.errorAlreadyRunning = ReadText(keys::kErrorAlreadyRunning);
-}
-
-void ReadSettingsAfterRightsTest(InstallSettings& settings) {
-    settings.copied.appName = ReadSetting(keys::kAppName);
-    settings.copied.waitExecute = ReadSetting(keys::kWaitExecute);
-    settings.copied.waitExecuteCD = ReadSetting(keys::kWaitExecuteCD);
-    settings.displayVersion = ReadSettingIfSet(keys::kDisplayVersion);
-    settings.publisher = ReadSettingIfSet(keys::kPublisher);
-    settings.appsEntry = ReadSetting(keys::kAppsEntry);
-}
 
 // False when the key can't be opened with full access, which needs
 // administrative rights. An empty folder (no REG_SZ value, or one too long)
