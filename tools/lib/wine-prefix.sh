@@ -92,12 +92,23 @@ wine_prefix_create() {
 
 # wine_prefix_fonts: Debian's Wine doesn't find its own TrueType fonts
 # (Marlett draws the caption buttons); from the prefix's font folder it loads
-# them. Only windows that are drawn need them.
+# them. Only windows that are drawn need them. Windows draws the East Asian
+# letters that its dialog font lacks from fonts it links to that one (MS UI
+# Gothic first); Wine links the same names, so Debian's WenQuanYi Micro Hei
+# (fonts-wqy-microhei), where it is installed, stands in for that font.
+# wine_prefix_fonts all-scripts leaves Wine's own Tahoma out: with it, Wine
+# links no other font into edit controls and captions, which then show East
+# Asian letters as boxes; without it, Wine's font fallback draws every script.
 wine_prefix_fonts() {
-    local font
-    for font in marlett.ttf tahoma.ttf tahomabd.ttf; do
+    local font fonts=(marlett.ttf tahoma.ttf tahomabd.ttf)
+    [ "${1:-}" != all-scripts ] || fonts=(marlett.ttf)
+    for font in "${fonts[@]}"; do
         if [ -f "/usr/share/wine/fonts/$font" ]; then
             cp "/usr/share/wine/fonts/$font" "$WINEPREFIX/drive_c/windows/Fonts/"
         fi
     done
+    if fc-list 2>/dev/null | grep -q 'WenQuanYi Micro Hei'; then
+        wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d 'WenQuanYi Micro Hei' /f \
+            </dev/null >/dev/null 2>&1
+    fi
 }
