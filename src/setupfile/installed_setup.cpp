@@ -84,15 +84,12 @@ std::wstring ReadValueOf(const std::wstring& path, const wchar_t* section, const
     return std::wstring(buffer.data(), length);
 }
 
-std::vector<std::wstring> ReadRecordList(const std::wstring& path, const wchar_t* section) {
+std::vector<std::wstring> ReadRecordList(const std::wstring& path, const char* section) {
     std::vector<std::wstring> paths;
-    for (int number = 1;; ++number) {
-        const std::wstring value = ReadValueOf(path, section, std::to_wstring(number));
-        if (value.empty()) {
-            return paths;
-        }
+    for (const std::wstring& value : ReadNumberedListOf(path, section)) {
         paths.push_back(PathOfRecordValue(value));
     }
+    return paths;
 }
 
 }  // namespace
@@ -103,8 +100,8 @@ InstalledRecord ReadInstalledRecord(const std::wstring& path) {
     // The mode is compared as bytes of the code page, as the start reads it.
     (void)ExactAnsiFrom(ReadValueOf(path, L"General", L"Mode"), mode);
     record.mode = mode;
-    record.files = ReadRecordList(path, L"Files");
-    record.folders = ReadRecordList(path, L"Folders");
+    record.files = ReadRecordList(path, kFilesSection);
+    record.folders = ReadRecordList(path, kFoldersSection);
     return record;
 }
 

@@ -84,7 +84,7 @@ namespace {
 // A section's lines as the platform's reader gives them all at once: each
 // "name=value" (a line without "=" as its name alone), names and values
 // trimmed, quotation marks still on, each ended by a NUL, the last by two.
-std::vector<wchar_t> SectionLines(const char* section) {
+std::vector<wchar_t> SectionLines(const std::wstring& file, const char* section) {
     constexpr DWORD kFirstSectionSize = 1 << 16;
     // A record of 100,000 long paths fits many times over; a file that
     // doesn't is read as far as it goes.
@@ -92,7 +92,7 @@ std::vector<wchar_t> SectionLines(const char* section) {
     std::vector<wchar_t> lines(kFirstSectionSize, L'\0');
     for (;;) {
         const DWORD size = static_cast<DWORD>(lines.size());
-        const DWORD length = GetPrivateProfileSectionW(WideOfAscii(section).c_str(), lines.data(), size, kSetupFileName);
+        const DWORD length = GetPrivateProfileSectionW(WideOfAscii(section).c_str(), lines.data(), size, file.c_str());
         // Size less two is the reader's way of saying that the lines were cut.
         if (length + 2 < size || size >= kLargestSectionSize) {
             lines.resize(std::min<std::size_t>(length + 2, size));
@@ -122,8 +122,8 @@ std::wstring ValueOfStored(const std::wstring& stored) {
 // The whole section is read once and its entries looked up here: the
 // platform's reader looks each key up from the start of its section, which
 // makes a list of n entries cost n squared.
-std::vector<std::string> ReadNumberedList(const char* section) {
-    const std::vector<wchar_t> lines = SectionLines(section);
+std::vector<std::wstring> ReadNumberedListOf(const std::wstring& file, const char* section) {
+    const std::vector<wchar_t> lines = SectionLines(file, section);
     std::unordered_map<std::wstring, std::wstring> firstOfName;
     for (const wchar_t* line = lines.data(); *line != L'\0'; line += std::wcslen(line) + 1) {
         const wchar_t* equals = std::wcschr(line, L'=');
@@ -131,12 +131,20 @@ std::vector<std::string> ReadNumberedList(const char* section) {
         // The first entry of a name hides any later one, as for the reader.
         (void)firstOfName.emplace(name, equals == nullptr ? std::wstring() : ValueOfStored(equals + 1));
     }
-    std::vector<std::string> entries;
+    std::vector<std::wstring> entries;
     for (int number = 1;; ++number) {
         const auto entry = firstOfName.find(std::to_wstring(number));
         if (entry == firstOfName.end() || entry->second.empty()) {
             return entries;
         }
-        entries.push_back(TextOfWide(entry->second));
+        entries.push_back(entry->second);
     }
+}
+
+std::vector<std::string> ReadNumberedList(const char* section) {
+    std::vector<std::string> entries;
+    for (const std::wstring& entry : ReadNumberedListOf(kSetupFileName, section)) {
+        entries.push_back(TextOfWide(entry));
+    }
+    return entries;
 }

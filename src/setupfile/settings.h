@@ -46,5 +46,7 @@ void ForEachNumberedEntry(const char* section, Visit visit) {
 bool HoldsUtf16Mark(const std::wstring& path);
 bool SetupFileIsUtf16();
 
-// Values of keys 1, 2, 3, ... of `section`, up to the first empty or missing one.
+// Values of keys 1, 2, 3, ... of `section`, up to the first empty or missing
+// one; of Setup.ini of the current directory, or of the file at `file`.
 std::vector<std::string> ReadNumberedList(const char* section);
+std::vector<std::wstring> ReadNumberedListOf(const std::wstring& file, const char* section);
