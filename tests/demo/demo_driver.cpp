@@ -1,6 +1,8 @@
 // Plays one step of the demo's road under Wine and prints what happened.
 //   demo_driver where
 //   demo_driver install <medium folder> [options]     starts <medium>\Setup.exe there
+//   demo_driver progress <medium folder> [options]    the same, slowed down, to picture the
+//                                                     progress window ("progress-window"), then cancelled
 //   demo_driver run <shortcut file> [options]         opens the start shortcut through the shell
 //   demo_driver uninstall <shortcut file> [options]   opens the uninstall shortcut through the shell
 //   demo_driver disk <path>...                        what lies at each path
@@ -20,6 +22,7 @@
 #include <vector>
 
 #include "program_names.h"
+#include "progress_picture.h"
 #include "road_step.h"
 #include "shortcut_facts.h"
 #include "window_driver.h"
@@ -186,7 +189,8 @@ bool ParseOptions(int argc, char** argv, int first, RoadStepOptions& options) {
 int Usage() {
     std::fprintf(stderr,
                  "usage: demo_driver where | disk <path>... |\n"
-                 "       install <medium folder> | run <shortcut file> | uninstall <shortcut file>\n"
+                 "       install <medium folder> | progress <medium folder> |\n"
+                 "       run <shortcut file> | uninstall <shortcut file>\n"
                  "       [--pictures <folder>] [--person]\n");
     return kUsageStatus;
 }
@@ -215,6 +219,8 @@ int main(int argc, char** argv) {
     int status = kUsageStatus;
     if (step == "install") {
         status = StartAndFollow(WithFinalBackslash(subject) + "Setup.exe", subject, options);
+    } else if (step == "progress") {
+        status = PictureProgressWindow(WithFinalBackslash(subject) + "Setup.exe", subject, options);
     } else if (step == "run" || step == "uninstall") {
         status = OpenShortcutAndFollow(subject, options);
     } else {

@@ -71,25 +71,6 @@ void ForgetClosed(std::vector<HWND>& windows) {
     windows.swap(open);
 }
 
-void TakePicture(HWND window, const std::string& name, const RoadStepOptions& options) {
-    if (options.picturesFolder.empty()) {
-        return;
-    }
-    Sleep(kPaintSettleMs);
-    const std::string file = name + ".bmp";
-    if (SaveWindowPicture(window, options.picturesFolder + "\\" + file)) {
-        std::printf("  picture: %s\n", file.c_str());
-    } else {
-        std::printf("  picture: %s could not be taken\n", file.c_str());
-    }
-}
-
-std::string ProgramOf(HWND window) {
-    DWORD processId = 0;
-    (void)GetWindowThreadProcessId(window, &processId);
-    return ProgramNameOf(processId);
-}
-
 void HandleSetupDialog(HWND dialog, StepState& state) {
     std::printf("setup dialog of %s\n", ProgramOf(dialog).c_str());
     std::printf("  caption: %s\n", driver::WindowText(dialog).c_str());
@@ -98,7 +79,7 @@ void HandleSetupDialog(HWND dialog, StepState& state) {
     const std::string cancelLabel = driver::ControlText(dialog, IDCANCEL);
     const std::string okLabel = driver::ControlText(dialog, IDOK);
     std::printf("  buttons: [%s] [%s]\n", cancelLabel.c_str(), okLabel.c_str());
-    TakePicture(dialog, state.options.stepName + "-dialog", state.options);
+    (void)TakePicture(dialog, state.options.stepName + "-dialog", state.options);
     if (!state.options.personAnswers) {
         std::printf("  pressed: %s\n", okLabel.c_str());
         (void)driver::PressButton(dialog, IDOK);
@@ -106,13 +87,8 @@ void HandleSetupDialog(HWND dialog, StepState& state) {
 }
 
 void HandleMessageBox(HWND box, StepState& state) {
-    const driver::MessageBoxContents contents = driver::ReadMessageBox(box);
-    std::printf("message box of %s\n", ProgramOf(box).c_str());
-    std::printf("  caption: %s\n", contents.caption.c_str());
-    PrintText("  text:", contents.text);
-    std::printf("  buttons:%s%s%s\n", contents.hasOk ? " [OK]" : "", contents.hasYes ? " [Yes]" : "",
-                contents.hasNo ? " [No]" : "");
-    TakePicture(box, state.options.stepName + "-box-" + std::to_string(++state.boxCount), state.options);
+    const driver::MessageBoxContents contents = PrintMessageBox(box);
+    (void)TakePicture(box, state.options.stepName + "-box-" + std::to_string(++state.boxCount), state.options);
     if (!state.options.personAnswers && contents.hasOk) {
         std::printf("  pressed: OK\n");
         (void)driver::PressButton(box, IDOK);
@@ -120,6 +96,36 @@ void HandleMessageBox(HWND box, StepState& state) {
 }
 
 }  // namespace
+
+std::string ProgramOf(HWND window) {
+    DWORD processId = 0;
+    (void)GetWindowThreadProcessId(window, &processId);
+    return ProgramNameOf(processId);
+}
+
+bool TakePicture(HWND window, const std::string& name, const RoadStepOptions& options) {
+    if (options.picturesFolder.empty()) {
+        return true;
+    }
+    Sleep(kPaintSettleMs);
+    const std::string file = name + ".bmp";
+    if (!SaveWindowPicture(window, options.picturesFolder + "\\" + file)) {
+        std::printf("  picture: %s could not be taken\n", file.c_str());
+        return false;
+    }
+    std::printf("  picture: %s\n", file.c_str());
+    return true;
+}
+
+driver::MessageBoxContents PrintMessageBox(HWND box) {
+    const driver::MessageBoxContents contents = driver::ReadMessageBox(box);
+    std::printf("message box of %s\n", ProgramOf(box).c_str());
+    std::printf("  caption: %s\n", contents.caption.c_str());
+    PrintText("  text:", contents.text);
+    std::printf("  buttons:%s%s%s\n", contents.hasOk ? " [OK]" : "", contents.hasYes ? " [Yes]" : "",
+                contents.hasNo ? " [No]" : "");
+    return contents;
+}
 
 void PrintText(const char* label, const std::string& text) {
     std::printf("%s\n", label);

@@ -8,7 +8,12 @@ DEMO_DRIVE=e:
 DEMO_PARKED_NAME='_$_Morvelan_Remove_Me_$_'
 # Pictures as the driver names them, and the names they are saved under.
 DEMO_PICTURES=(install-dialog:install-dialog install-box-1:install-success run-box-1:run-patch
-               run-box-2:run-game uninstall-dialog:uninstall-dialog uninstall-box-1:uninstall-success)
+               run-box-2:run-game uninstall-dialog:uninstall-dialog uninstall-box-1:uninstall-success
+               progress-window:install-progress)
+# The progress window's install goes into a folder of its own, beside the
+# road's, so that whatever it might leave can't be taken for the road's.
+DEMO_PROGRESS_FOLDER_MARK=' (progress picture)'
+
 
 demo_xvfb_pid=""
 demo_prefix=""
@@ -22,9 +27,11 @@ demo_locate_built_files() {
     demo_rally_exe=$dir/examples/Rally.exe
     demo_rallyfix_dll=$dir/examples/RallyFix.dll
     demo_driver_exe=$dir/tests/demo/demo_driver.exe
+    # A Setup.exe built with test hooks: it can make each change of its install take a while.
+    demo_slow_setup_exe=$dir/tests/helpers/kill_after_step_setup.exe
     local file
     for file in "$demo_setup_exe" "$demo_gamepatch_exe" "$demo_rallypatch_exe" "$demo_rally_exe" \
-        "$demo_rallyfix_dll" "$demo_driver_exe"; do
+        "$demo_rallyfix_dll" "$demo_driver_exe" "$demo_slow_setup_exe"; do
         if [ ! -f "$file" ]; then
             echo "tools/demo: $file has not been built" >&2
             return 1
@@ -234,6 +241,44 @@ demo_road() {
     echo
     echo "== In Settings > Apps after the uninstall"
     demo_apps_entry "$app_name"
+}
+
+# demo_progress_picture WORK PICTURES: the progress window, which the sample's
+# quick install never shows, pictured on a copy of the medium whose Setup.exe
+# is the slowed-down test build, installing into a folder of its own; its
+# Cancel and Yes then put everything back. Not part of the road: its lines
+# are no part of the transcript. Fails when the install left anything.
+demo_progress_picture() {
+    local work=$1 pictures=$2
+    local medium=$work/progress-medium
+    rm -rf "$medium"
+    cp -r "$work/source" "$medium"
+    cp "$demo_slow_setup_exe" "$medium/Setup.exe"
+    sed -i -E "s/^(TargetFolder=\"[^\"]*)\"/\\1$DEMO_PROGRESS_FOLDER_MARK\"/" "$medium/Setup.ini"
+    local ini=$medium/Setup.ini
+    local target_name app_name target group
+    target_name=$(demo_ini_value "$ini" General TargetFolder)
+    if [ "${target_name%"$DEMO_PROGRESS_FOLDER_MARK"}" = "$target_name" ]; then
+        echo "tools/demo: the copy's Setup.ini names no folder of its own (TargetFolder=$target_name)" >&2
+        return 1
+    fi
+    app_name=$(demo_ini_value "$ini" General AppName)
+    target="$(demo_where "Program Files")\\$target_name"
+    group="$(demo_where Programs)\\$app_name"
+    echo
+    echo "== The progress window: a copy of the medium, slowed down, installs into $target and is cancelled"
+    local status=0
+    demo_driver progress "$(demo_windows_path "$medium")" --pictures "$pictures" || status=1
+    echo
+    echo "== On disk and in Settings > Apps after the cancel"
+    local left
+    left=$(demo_driver disk "$target" "$target.install-journal" "$group"; demo_apps_entry "$app_name")
+    printf '%s\n' "$left"
+    if grep -qvE ': not (there|listed)$' <<<"$left"; then
+        echo "tools/demo: the cancelled install left something behind" >&2
+        status=1
+    fi
+    return $status
 }
 
 # demo_save_pictures DIR: the driver's BMP pictures as PNG files.
