@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "setupfile/utf8.h"
+
 namespace {
 
 // The characters of Windows-1252 from 0x80 to 0x9F; the five unassigned
@@ -45,24 +47,6 @@ bool NextCharacter(const std::string& bytes, std::size_t& at, char32_t& code) {
     code = value;
     at += length;
     return true;
-}
-
-void AppendUtf8(std::string& out, char32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < kFirstSupplementary) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 }  // namespace

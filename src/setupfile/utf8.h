@@ -5,6 +5,9 @@
 
 #include <string>
 
+// Appends the bytes of one code point up to U+10FFFF.
+void AppendUtf8(std::string& out, char32_t codePoint);
+
 std::string Utf8Of(const std::u16string& text);
 
 // The UTF-16 of `bytes`; false, with `text` left alone, for bytes that
