@@ -71,14 +71,32 @@ void AskTheShell(PatchGround& ground) {
     }
 }
 
-bool IsProgramsKey(PatchGround& ground, const std::wstring& key) {
-    AskTheShell(ground);
-    for (const std::wstring& programs : ground.programsKeys) {
-        if (key == programs) {
+void ReadTheRegistry(PatchGround& ground) {
+    if (ground.registryRead) {
+        return;
+    }
+    ground.registryRead = true;
+    for (const std::wstring& folder : RegisteredProgramsFolders()) {
+        ground.registeredProgramsKeys.push_back(PathKey(folder));
+    }
+}
+
+bool IsAmong(const std::wstring& key, const std::vector<std::wstring>& keys) {
+    for (const std::wstring& listed : keys) {
+        if (key == listed) {
             return true;
         }
     }
-    return IsOtherUsersPrograms(ground, key);
+    return false;
+}
+
+bool IsProgramsKey(PatchGround& ground, const std::wstring& key) {
+    ReadTheRegistry(ground);
+    if (IsAmong(key, ground.registeredProgramsKeys)) {
+        return true;
+    }
+    AskTheShell(ground);
+    return IsAmong(key, ground.programsKeys) || IsOtherUsersPrograms(ground, key);
 }
 
 }  // namespace

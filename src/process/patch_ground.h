@@ -11,8 +11,11 @@
 
 struct PatchGround {
     std::wstring targetKey;  // the target folder, as PathKey gives it
-    // The shell is asked only for a path outside the target folder: loading
-    // it costs more than the rest of a small uninstall.
+    // Read only for a path outside the target folder, the registry first:
+    // the shell is asked only for a path that the registry's folders don't
+    // take, since loading it costs more than the rest of a small uninstall.
+    bool registryRead = false;
+    std::vector<std::wstring> registeredProgramsKeys;
     bool shellAsked = false;
     std::vector<std::wstring> programsKeys;  // the user's and every user's Programs folder
     // The Programs folders of other users, for a group that another

@@ -39,7 +39,60 @@ bool LoadShellFunctions(ShellFunctions& shell) {
            shell.getMalloc != nullptr;
 }
 
+// Where the shell keeps the path of each of its folders, for the user (under
+// HKEY_CURRENT_USER) and for every user (HKEY_LOCAL_MACHINE): it reads them
+// from here itself, and folder redirection writes them here.
+const wchar_t kShellFoldersKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+
+struct RegisteredFolder {
+    HKEY root;
+    const wchar_t* valueName;
+};
+const RegisteredFolder kProgramsFolders[] = {{HKEY_CURRENT_USER, L"Programs"},
+                                             {HKEY_LOCAL_MACHINE, L"Common Programs"}};
+
+// The folder named by a value of the shell's key, its variables expanded,
+// or false when there is none within the shell's length.
+bool FindRegisteredFolder(const RegisteredFolder& registered, std::wstring& folder) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(registered.root, kShellFoldersKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    wchar_t value[kShellPathSize] = L"";
+    // One character short: a value stored without its terminator gets one.
+    DWORD size = sizeof(value) - sizeof(value[0]);
+    DWORD type = REG_NONE;
+    const LONG read = RegQueryValueExW(key, registered.valueName, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+    // Read already: closing it decides nothing.
+    (void)RegCloseKey(key);
+    if (read != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        return false;
+    }
+    value[size / sizeof(value[0])] = L'\0';
+    wchar_t expanded[kShellPathSize] = L"";
+    if (type == REG_EXPAND_SZ) {
+        const DWORD length = ExpandEnvironmentStringsW(value, expanded, kShellPathSize);
+        // 0 is a failure; beyond the buffer is the size it would need.
+        if (length == 0 || length > kShellPathSize) {
+            return false;
+        }
+    }
+    folder = type == REG_EXPAND_SZ ? expanded : value;
+    return !folder.empty();
+}
+
 }  // namespace
+
+std::vector<std::wstring> RegisteredProgramsFolders() {
+    std::vector<std::wstring> folders;
+    for (const RegisteredFolder& registered : kProgramsFolders) {
+        std::wstring folder;
+        if (FindRegisteredFolder(registered, folder)) {
+            folders.push_back(folder);
+        }
+    }
+    return folders;
+}
 
 bool FindShellFolder(int csidl, std::wstring& folder) {
     ShellFunctions shell;

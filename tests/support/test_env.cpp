@@ -233,4 +233,15 @@ bool RegistryValueGuard::SetWideString(const std::wstring& value, DWORD type) {
     return status == ERROR_SUCCESS;
 }
 
+bool RegistryValueGuard::Delete() {
+    HKEY key;
+    const LONG opened = RegOpenKeyExA(root_, subKey_.c_str(), 0, KEY_WRITE, &key);
+    if (opened != ERROR_SUCCESS) {
+        return opened == ERROR_FILE_NOT_FOUND;
+    }
+    const LONG status = RegDeleteValueW(key, valueName_.c_str());
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+}
+
 }  // namespace testenv

@@ -86,6 +86,8 @@ public:
 
     bool SetString(const std::string& value, DWORD type = REG_SZ);
     bool SetWideString(const std::wstring& value, DWORD type = REG_SZ);
+    // True when the value is gone, also when there was none.
+    bool Delete();
 
 private:
     HKEY root_;

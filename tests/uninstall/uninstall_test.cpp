@@ -3,6 +3,7 @@
 // writes, and the recorded files.
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -140,6 +141,60 @@ TEST_F(UninstallTest, ConfirmedRemovesTheRecordAndParksItselfWhateverTheWorkingD
     ExpectParkedHere();
     EXPECT_TRUE(AppsEntriesOf(target_.Path()).empty()) << "the Apps entry stayed";
 }
+
+// Whether the process has loaded the library `name`, by its file name.
+bool HasLoaded(DWORD processId, const char* name) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
+    EXPECT_NE(snapshot, INVALID_HANDLE_VALUE);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    MODULEENTRY32 module{};
+    module.dwSize = sizeof(module);
+    bool loaded = false;
+    for (BOOL more = Module32First(snapshot, &module); more && !loaded; more = Module32Next(snapshot, &module)) {
+        loaded = lstrcmpiA(module.szModule, name) == 0;
+    }
+    (void)CloseHandle(snapshot);
+    return loaded;
+}
+
+// The group lies under the Programs folder that the registry names for the
+// shell, and that is enough: the shell, slower to load than the rest of a
+// small uninstall, is asked only where the registry names no such folder.
+class UninstallProgramsFolderTest : public UninstallTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(UninstallProgramsFolderTest, RemovesTheGroupAskingTheShellOnlyWithoutTheRegistrysWord) {
+    const bool registryNamesIt = GetParam();
+    AddFile(group_ / "Start.lnk");
+    WriteStandardIni(RecordSection("Files", {Ini(), Exe(), group_ / "Start.lnk"}) +
+                     RecordSection("Folders", {target_.Path(), group_.Path()}));
+    testenv::RegistryValueGuard programs(HKEY_CURRENT_USER,
+                                         "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                                         "Programs");
+    if (!registryNamesIt) {
+        ASSERT_TRUE(programs.Delete());
+    }
+
+    HWND dialog = StartAndWaitForDialog(elsewhere_.Path());
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(driver::PressButton(dialog, IDOK));
+    ASSERT_TRUE(driver::WaitForWindowGone(dialog));
+    // At the success box everything is done and the process is still there.
+    ASSERT_NE(driver::WaitForMessageBox(process_.Id()), nullptr);
+    EXPECT_EQ(HasLoaded(process_.Id(), "shell32.dll"), !registryNamesIt);
+    const ConfirmedRun run = FinishAtTheBox(process_);
+    EXPECT_EQ(run.box.text, kStandardSuccessText);
+    ASSERT_TRUE(run.exited);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_FALSE(PathExists(group_.Path())) << "group folder stayed";
+    EXPECT_FALSE(PathExists(target_.Path())) << "target folder stayed";
+}
+
+INSTANTIATE_TEST_SUITE_P(RegistrysWord, UninstallProgramsFolderTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "Named" : "Missing";
+                         });
 
 enum class CancelWay { Button, EscapeKey, CloseBox };
 
