@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
+
 #include "process/file_names.h"
 #include "process/shell_folders.h"
 
@@ -82,12 +84,7 @@ void ReadTheRegistry(PatchGround& ground) {
 }
 
 bool IsAmong(const std::wstring& key, const std::vector<std::wstring>& keys) {
-    for (const std::wstring& listed : keys) {
-        if (key == listed) {
-            return true;
-        }
-    }
-    return false;
+    return std::find(keys.begin(), keys.end(), key) != keys.end();
 }
 
 bool IsProgramsKey(PatchGround& ground, const std::wstring& key) {
